@@ -1,0 +1,68 @@
+# The two everyday commands: `make run` and `make test`. Both install missing packages first.
+SHELL := /bin/bash
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 600
+SMOKE_FUZZ_SECONDS ?= 20
+CMAKE_FLAGS := -G Ninja -DWERROR=ON
+
+.PHONY: all deps build run test test-main test-sanitized fuzz fuzz-build fuzz-smoke bench \
+        samples format format-check clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD_DIR)/main $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR)/main -j $(JOBS)
+
+run: build
+	$(BUILD_DIR)/main/app/cobblestack
+
+test: test-main test-sanitized fuzz-smoke
+	@echo "All tests passed."
+
+test-main: build
+	ctest --test-dir $(BUILD_DIR)/main --output-on-failure -j $(JOBS)
+
+# The core again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitized: deps
+	cmake -S . -B $(BUILD_DIR)/sanitized $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug \
+	    -DBUILD_GUI=OFF -DSANITIZE=ON
+	cmake --build $(BUILD_DIR)/sanitized -j $(JOBS)
+	ctest --test-dir $(BUILD_DIR)/sanitized --output-on-failure -j $(JOBS)
+
+fuzz-build: deps
+	cmake -S . -B $(BUILD_DIR)/fuzz $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DCMAKE_CXX_COMPILER=clang++ -DBUILD_GUI=OFF -DBUILD_TESTS=OFF -DBUILD_FUZZER=ON
+	cmake --build $(BUILD_DIR)/fuzz -j $(JOBS)
+
+# A short run on a corpus seeded from the samples; `make fuzz` runs for FUZZ_SECONDS.
+fuzz-smoke: fuzz-build
+	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(SMOKE_FUZZ_SECONDS)
+
+fuzz: fuzz-build
+	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(FUZZ_SECONDS)
+
+bench: deps
+	cmake -S . -B $(BUILD_DIR)/bench $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release \
+	    -DBUILD_TESTS=OFF -DBUILD_BENCHMARKS=ON
+	cmake --build $(BUILD_DIR)/bench -j $(JOBS)
+	$(BUILD_DIR)/bench/bench/core_bench
+	@if [ -x $(BUILD_DIR)/bench/bench/viewer_bench ]; then \
+	    QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench/viewer_bench; fi
+
+# Rewrites the sample libraries with the project's generator.
+samples: build
+	$(BUILD_DIR)/main/tools/make_samples samples
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+format-check:
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+clean:
+	rm -rf $(BUILD_DIR)

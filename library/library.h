@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "component.h"
+#include "file_io.h"
+#include "name_list.h"
+
+/// The in-memory form of one library file: an ordered list of components, owned, whose
+/// addresses never move. New components go to the head; a save writes the list head first.
+class Library final {
+public:
+    Library() = default;
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    /// Fills this (empty) library from the file at `path`, appending each component's name to
+    /// `names`, which it empties first. A file that cannot be read or does not carry the
+    /// signature leaves both empty; damaged parts are dropped by the format's rules.
+    void load(const std::string& path, NameList& names);
+
+    /// `load` on a file image already in memory.
+    void loadImage(std::span<const std::uint8_t> image, NameList& names);
+
+    /// The first component from the head whose name is exactly `text`, byte for byte; none for
+    /// an empty text or one longer than 13 bytes.
+    Component* findByName(std::string_view text) const;
+
+    /// Puts a copy of `source` (usually another library's) at the head and appends its name.
+    Component& addCopy(const Component& source, NameList& names);
+
+    /// Destroys `component` when it belongs to this library and says whether it did.
+    bool remove(const Component* component);
+
+    std::size_t totalRecordBytes() const;
+
+    /// The components, head first.
+    const std::vector<std::unique_ptr<Component>>& components() const { return components_; }
+    std::size_t size() const { return components_.size(); }
+
+    /// Builds the complete file image, or explains why this library cannot be written as a
+    /// valid file (too many components, or records beyond the reach of a 16-bit index).
+    SaveResult buildImage(std::vector<std::uint8_t>& image) const;
+
+    /// Writes the whole library to `path`, replacing the file only once all of it is written;
+    /// on failure the previous file is intact and the result says why.
+    SaveResult save(const std::string& path) const;
+
+private:
+    void insertAtHead(std::unique_ptr<Component> component, NameList& names);
+
+    std::vector<std::unique_ptr<Component>> components_;
+};

@@ -1,0 +1,194 @@
+#include "primitive.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "byte_order.h"
+#include "glyph_advance.h"
+
+namespace {
+constexpr std::size_t kStringTextCapacity = 13;
+constexpr std::size_t kStringTextLengthOffset = 18;
+constexpr std::size_t kStringTextOffset = 19;
+}  // namespace
+
+std::optional<PrimitiveType> primitiveType(std::uint8_t type) {
+    switch (type) {
+        case 1:
+        case 2:
+        case 3:
+        case 5:
+        case 6:
+        case 8:
+            return static_cast<PrimitiveType>(type);
+        default:
+            return std::nullopt;
+    }
+}
+
+Primitive::Primitive(std::span<const std::uint8_t, kRecordSize> first,
+                     std::span<const std::uint8_t, kRecordSize> second) {
+    std::copy(first.begin(), first.end(), bytes_.begin());
+    std::copy(second.begin(), second.end(), bytes_.begin() + kRecordSize);
+}
+
+std::size_t Primitive::recordLength() const {
+    const auto k = kind();
+    if (!k) return 0;
+    switch (*k) {
+        case PrimitiveType::Pad:
+        case PrimitiveType::String:
+            return 2 * kRecordSize;
+        case PrimitiveType::Arc:
+        case PrimitiveType::Fill:
+        case PrimitiveType::Track:
+        case PrimitiveType::Via:
+            return kRecordSize;
+    }
+    return 0;
+}
+
+ArcFields Primitive::arc() const {
+    return {signed16At(bytes_, 2), signed16At(bytes_, 4), signed16At(bytes_, 6),
+            unsigned8At(bytes_, 8), unsigned8At(bytes_, 9)};
+}
+
+FillFields Primitive::fill() const {
+    return {signed16At(bytes_, 2), signed16At(bytes_, 4), signed16At(bytes_, 6),
+            signed16At(bytes_, 8)};
+}
+
+PadFields Primitive::pad() const {
+    return {signed16At(bytes_, 2), signed16At(bytes_, 4), signed16At(bytes_, 6),
+            signed16At(bytes_, 8), unsigned8At(bytes_, 12)};
+}
+
+TrackFields Primitive::track() const {
+    return {signed16At(bytes_, 2), signed16At(bytes_, 4), signed16At(bytes_, 6),
+            signed16At(bytes_, 8), unsigned8At(bytes_, 10)};
+}
+
+StringFields Primitive::string() const {
+    const std::int32_t textLength = unsigned8At(bytes_, kStringTextLengthOffset);
+    const auto count = std::min(static_cast<std::size_t>(textLength), kStringTextCapacity);
+    return {signed16At(bytes_, 2),
+            signed16At(bytes_, 4),
+            signed16At(bytes_, 6),
+            unsigned8At(bytes_, 8),
+            unsigned8At(bytes_, 9),
+            textLength,
+            std::span<const std::uint8_t>(bytes_).subspan(kStringTextOffset, count)};
+}
+
+ViaFields Primitive::via() const {
+    return {signed16At(bytes_, 2), signed16At(bytes_, 4), unsigned8At(bytes_, 6),
+            unsigned8At(bytes_, 7)};
+}
+
+namespace {
+
+Bounds arcBounds(const ArcFields& a) {
+    const std::int32_t w = a.lineWidth >> 1;
+    const std::int32_t r = a.radius;
+    Bounds b;
+    if (a.quadrantFlags & 4) {  // lower left
+        b.minX = a.x - w - r;
+        b.minY = a.y - w - r;
+    }
+    if (a.quadrantFlags & 2) {  // upper left
+        b.minX = a.x - w - r;
+        b.maxY = a.y + w + r;
+    }
+    if (a.quadrantFlags & 1) {  // upper right
+        b.maxX = a.x + w + r;
+        b.maxY = a.y + w + r;
+    }
+    if (a.quadrantFlags & 8) {  // lower right
+        b.maxX = a.x + w + r;
+        b.minY = a.y - w - r;
+    }
+    // A side still at 0, whether never set or set to exactly 0, takes the centre's half width.
+    if (b.minX == 0) b.minX = a.x - w;
+    if (b.maxX == 0) b.maxX = a.x + w;
+    if (b.minY == 0) b.minY = a.y - w;
+    if (b.maxY == 0) b.maxY = a.y + w;
+    return b;
+}
+
+Bounds stringBounds(const StringFields& s) {
+    const std::int32_t h = s.height;
+    const std::int32_t width = advanceSum(s.text, s.textLength) * (h / 6);
+    const std::int32_t x = s.x;
+    const std::int32_t y = s.y;
+    switch (s.orientation) {
+        case 0:
+            return {x, x + width, y, y + h};
+        case 1:
+            return {x - h, x, y, y + width};
+        case 2:
+            return {x - width, x, y - h, y};
+        case 3:
+            return {x, x + h, y - width, y};
+        case 16:
+            return {x - width, x, y, y + h};
+        case 17:
+            return {x, x + h, y, y + width};
+        case 18:
+            return {x, x + width, y - h, y};
+        case 19:
+            return {x - h, x, y - width, y};
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+Bounds Primitive::computeBounds() {
+    bounds_ = Bounds{};
+    const auto k = kind();
+    if (!k) return bounds_;
+    switch (*k) {
+        case PrimitiveType::Arc:
+            bounds_ = arcBounds(arc());
+            break;
+        case PrimitiveType::Fill: {
+            const auto f = fill();
+            bounds_ = {std::min(f.x1, f.x2), std::max(f.x1, f.x2), std::min(f.y1, f.y2),
+                       std::max(f.y1, f.y2)};
+            break;
+        }
+        case PrimitiveType::Pad: {
+            const auto p = pad();
+            const std::int32_t hx = p.xSize / 2;
+            const std::int32_t hy = p.ySize / 2;
+            bounds_ = {p.x - hx, p.x + hx, p.y - hy, p.y + hy};
+            break;
+        }
+        case PrimitiveType::Track: {
+            const auto t = track();
+            const std::int32_t hw = t.width >> 1;
+            bounds_ = {std::min(t.x1, t.x2) - hw, std::max(t.x1, t.x2) + hw,
+                       std::min(t.y1, t.y2) - hw, std::max(t.y1, t.y2) + hw};
+            break;
+        }
+        case PrimitiveType::String:
+            bounds_ = stringBounds(string());
+            break;
+        case PrimitiveType::Via: {
+            const auto v = via();
+            const std::int32_t d = v.diameter >> 1;
+            bounds_ = {v.x - d, v.x + d, v.y - d, v.y + d};
+            break;
+        }
+    }
+    return bounds_;
+}
+
+std::size_t Primitive::writeTo(std::span<std::uint8_t> image, std::size_t position) const {
+    const std::size_t length = recordLength();
+    assert(position <= image.size() && length <= image.size() - position);
+    std::memcpy(image.data() + position, bytes_.data(), length);
+    return position + length;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+#include "bounds.h"
+#include "library_format.h"
+
+/// The kinds of primitive a component keeps; the value is the record's `type` byte.
+enum class PrimitiveType : std::uint8_t { Arc = 1, Fill = 2, Pad = 3, Track = 5, String = 6, Via = 8 };
+
+/// The kind for a `type` byte, or none for a type no component keeps.
+std::optional<PrimitiveType> primitiveType(std::uint8_t type);
+
+// The fields of each kind, decoded from the record bytes and widened to 32 bits: signed 16-bit
+// fields with their sign, unsigned 8-bit fields as 0 to 255.
+
+struct ArcFields {
+    std::int32_t x, y, radius, quadrantFlags, lineWidth;
+};
+
+struct FillFields {
+    std::int32_t x1, y1, x2, y2;
+};
+
+struct PadFields {
+    std::int32_t x, y, xSize, ySize, shape;
+};
+
+struct TrackFields {
+    std::int32_t x1, y1, x2, y2, width;
+};
+
+struct StringFields {
+    std::int32_t x, y, height, lineWidth, orientation;
+    /// The length byte as stored, 0 to 255; it may claim more than the record holds.
+    std::int32_t textLength;
+    /// The characters, bounded to the 13 the record holds: the first min(textLength, 13) bytes.
+    std::span<const std::uint8_t> text;
+};
+
+struct ViaFields {
+    std::int32_t x, y, diameter, holeDiameter;
+};
+
+/// One drawing element of a component: its 32 record bytes exactly as read, and its box.
+/// For an Arc, Fill, Track or Via only bytes 0 to 15 belong to the record.
+class Primitive final {
+public:
+    using Record = std::array<std::uint8_t, kRecordSize>;
+
+    /// Builds a primitive from its first record and, for a Pad or String, its second.
+    /// The bounds are not computed yet.
+    Primitive(std::span<const std::uint8_t, kRecordSize> first,
+              std::span<const std::uint8_t, kRecordSize> second);
+
+    const std::array<std::uint8_t, kPrimitiveSize>& bytes() const { return bytes_; }
+    const Bounds& bounds() const { return bounds_; }
+
+    std::uint8_t layer() const { return bytes_[0]; }
+    std::uint8_t type() const { return bytes_[1]; }
+    std::optional<PrimitiveType> kind() const { return primitiveType(type()); }
+
+    /// 16 for an Arc, Fill, Track or Via, 32 for a Pad or String, 0 for any other type.
+    std::size_t recordLength() const;
+
+    /// Sets the bounds by the rule of the primitive's type and returns them; a type without a
+    /// rule gets (0, 0, 0, 0).
+    Bounds computeBounds();
+
+    /// Copies the first `recordLength` bytes into `image` at `position` and returns the position
+    /// after them. The caller sizes the image; a write past its end is a programming error.
+    std::size_t writeTo(std::span<std::uint8_t> image, std::size_t position) const;
+
+    ArcFields arc() const;
+    FillFields fill() const;
+    PadFields pad() const;
+    TrackFields track() const;
+    StringFields string() const;
+    ViaFields via() const;
+
+private:
+    std::array<std::uint8_t, kPrimitiveSize> bytes_;
+    Bounds bounds_;
+};

@@ -1,0 +1,63 @@
+#include "library_file_builder.h"
+
+#include <algorithm>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+#include "library_format.h"
+
+LibraryFileBuilder::LibraryFileBuilder() : bytes_(kRecordAreaOffset, 0) {
+    const auto header = libraryHeader();
+    std::copy(header.begin(), header.end(), bytes_.begin());
+    for (std::size_t i = 0; i < kSlotCount; ++i) slot(i, DirectoryEntry::emptySlot());
+}
+
+LibraryFileBuilder& LibraryFileBuilder::slot(std::size_t slot, const DirectoryEntry& entry) {
+    std::copy(entry.bytes.begin(), entry.bytes.end(),
+              bytes_.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + kSlotSize * slot));
+    return *this;
+}
+
+LibraryFileBuilder& LibraryFileBuilder::record(std::size_t index,
+                                               std::span<const std::uint8_t> bytes) {
+    const std::size_t offset = kRecordSize * index;
+    if (bytes_.size() < offset + bytes.size()) bytes_.resize(offset + bytes.size(), 0);
+    std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(offset));
+    return *this;
+}
+
+LibraryFileBuilder& LibraryFileBuilder::primitive(std::size_t index, const Primitive& primitive) {
+    const std::size_t length = primitive.recordLength() ? primitive.recordLength() : kRecordSize;
+    return record(index, std::span<const std::uint8_t>(primitive.bytes().data(), length));
+}
+
+std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+TemporaryDirectory::TemporaryDirectory() {
+    std::random_device random;
+    for (;;) {
+        path_ = std::filesystem::temp_directory_path() /
+                ("cobblestack-test-" + std::to_string(random()));
+        if (std::filesystem::create_directory(path_)) break;
+    }
+}
+
+TemporaryDirectory::~TemporaryDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path testDataDir() { return TEST_DATA_DIR; }
+std::filesystem::path samplesDir() { return SAMPLES_DIR; }
+std::filesystem::path sharedLibrariesDir() { return SHARED_LIBRARIES_DIR; }
