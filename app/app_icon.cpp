@@ -1,0 +1,3 @@
+#include "app_icon.h"
+
+QIcon applicationIcon() { return QIcon(); }

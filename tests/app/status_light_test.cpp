@@ -1,0 +1,7 @@
+#include <gtest/gtest.h>
+
+#include "status_light.h"
+
+TEST(StatusLight, StartsIdleWhateverTheInitialStateSays) {
+    EXPECT_EQ(StatusLight(134, 133, 130, 0).state(), 1);
+}
