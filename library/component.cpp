@@ -1,8 +1,8 @@
 #include "component.h"
 
-#include <array>
-
 #include "byte_reader.h"
+
+#include <array>
 
 Component::Component(const DirectoryEntry& entry) : entry_(entry) {}
 

@@ -1,15 +1,15 @@
 #pragma once
 
+#include "bounds.h"
+#include "directory_entry.h"
+#include "primitive.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <span>
 #include <string>
-
-#include "bounds.h"
-#include "directory_entry.h"
-#include "primitive.h"
 
 class ByteReader;
 

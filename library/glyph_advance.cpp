@@ -30,7 +30,8 @@ std::int32_t glyphAdvance(std::uint8_t code) { return kAdvance[code & 0x7F]; }
 
 std::int32_t advanceSum(std::span<const std::uint8_t> text, std::int32_t count) {
     std::int32_t sum = 0;
-    const std::size_t n = count > 0 ? std::min<std::size_t>(static_cast<std::size_t>(count), text.size()) : 0;
+    const std::size_t n =
+        count > 0 ? std::min<std::size_t>(static_cast<std::size_t>(count), text.size()) : 0;
     for (std::size_t i = 0; i < n; ++i) {
         sum += glyphAdvance(text[i]);
     }

@@ -1,11 +1,11 @@
 #include "primitive.h"
 
+#include "byte_order.h"
+#include "glyph_advance.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstring>
-
-#include "byte_order.h"
-#include "glyph_advance.h"
 
 namespace {
 constexpr std::size_t kStringTextCapacity = 13;

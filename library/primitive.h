@@ -1,16 +1,23 @@
 #pragma once
 
+#include "bounds.h"
+#include "library_format.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 
-#include "bounds.h"
-#include "library_format.h"
-
 /// The kinds of primitive a component keeps; the value is the record's `type` byte.
-enum class PrimitiveType : std::uint8_t { Arc = 1, Fill = 2, Pad = 3, Track = 5, String = 6, Via = 8 };
+enum class PrimitiveType : std::uint8_t {
+    Arc = 1,
+    Fill = 2,
+    Pad = 3,
+    Track = 5,
+    String = 6,
+    Via = 8
+};
 
 /// The kind for a `type` byte, or none for a type no component keeps.
 std::optional<PrimitiveType> primitiveType(std::uint8_t type);
