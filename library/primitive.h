@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 
@@ -20,7 +21,19 @@ enum class PrimitiveType : std::uint8_t {
 };
 
 /// The kind for a `type` byte, or none for a type no component keeps.
-std::optional<PrimitiveType> primitiveType(std::uint8_t type);
+constexpr std::optional<PrimitiveType> primitiveType(std::uint8_t type) {
+    switch (type) {
+        case 1:
+        case 2:
+        case 3:
+        case 5:
+        case 6:
+        case 8:
+            return static_cast<PrimitiveType>(type);
+        default:
+            return std::nullopt;
+    }
+}
 
 // The fields of each kind, decoded from the record bytes and widened to 32 bits: signed 16-bit
 // fields with their sign, unsigned 8-bit fields as 0 to 255.
@@ -62,7 +75,10 @@ public:
     /// Builds a primitive from its first record and, for a Pad or String, its second.
     /// The bounds are not computed yet.
     Primitive(std::span<const std::uint8_t, kRecordSize> first,
-              std::span<const std::uint8_t, kRecordSize> second);
+              std::span<const std::uint8_t, kRecordSize> second) {
+        std::memcpy(bytes_.data(), first.data(), kRecordSize);
+        std::memcpy(bytes_.data() + kRecordSize, second.data(), kRecordSize);
+    }
 
     const std::array<std::uint8_t, kPrimitiveSize>& bytes() const { return bytes_; }
     const Bounds& bounds() const { return bounds_; }
