@@ -1,5 +1,7 @@
 #include "dialog_units.h"
 
+#include <QString>
+
 #include <cstdint>
 
 namespace {
@@ -15,7 +17,7 @@ int scaleRounded(int value, int numerator, int denominator) {
 }
 
 int horizontalPixels(const QFontMetrics& metrics, int units) {
-    return scaleRounded(units, metrics.averageCharWidth(), 4);
+    return scaleRounded(units, dialogAverageCharWidth(metrics), 4);
 }
 
 int verticalPixels(const QFontMetrics& metrics, int units) {
@@ -31,4 +33,10 @@ QRect dialogUnitsToPixels(const QFontMetrics& metrics, int x, int y, int width, 
 
 QSize dialogUnitsToPixels(const QFontMetrics& metrics, int width, int height) {
     return {horizontalPixels(metrics, width), verticalPixels(metrics, height)};
+}
+
+int dialogAverageCharWidth(const QFontMetrics& metrics) {
+    static const QString kLetters =
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    return scaleRounded(metrics.horizontalAdvance(kLetters), 1, 52);
 }
