@@ -140,30 +140,27 @@ TEST_P(StatusLightPaint, ShowsTheImageWithWhiteAsButtonFace) {
                                 << ": " << describe(actual) << " instead of " << describe(expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Idle, StatusLightPaint,
-    testing::Values(ProbeCase{1, 1, 1, kFace}, ProbeCase{1, 1, 4, kFace},
-                    ProbeCase{1, 1, 5, qRgb(0, 0, 0)}, ProbeCase{1, 1, 14, kFace},
-                    ProbeCase{1, 14, 1, kFace}, ProbeCase{1, 14, 14, kFace},
-                    ProbeCase{1, 5, 1, qRgb(0, 0, 0)}, ProbeCase{1, 7, 7, qRgb(0xC0, 0xC0, 0xC0)},
-                    ProbeCase{1, 11, 1, kFace}, ProbeCase{1, 11, 2, qRgb(0, 0, 0)}));
+INSTANTIATE_TEST_SUITE_P(Idle, StatusLightPaint,
+                         testing::Values(ProbeCase{1, 1, 1, kFace}, ProbeCase{1, 14, 14, kFace},
+                                         ProbeCase{1, 1, 5, qRgb(0, 0, 0)},
+                                         ProbeCase{1, 11, 1, kFace},
+                                         ProbeCase{1, 11, 2, qRgb(0, 0, 0)},
+                                         ProbeCase{1, 7, 7, qRgb(0xC0, 0xC0, 0xC0)}));
 
+// Highlights: white inside the lamp is background too.
 INSTANTIATE_TEST_SUITE_P(Full, StatusLightPaint,
-                         testing::Values(ProbeCase{2, 1, 1, kFace}, ProbeCase{2, 14, 14, kFace},
-                                         ProbeCase{2, 1, 5, qRgb(0x80, 0, 0)},
-                                         ProbeCase{2, 3, 6, kFace}, ProbeCase{2, 3, 7, kFace},
+                         testing::Values(ProbeCase{2, 1, 14, kFace}, ProbeCase{2, 3, 6, kFace},
+                                         ProbeCase{2, 3, 7, kFace}, ProbeCase{2, 7, 3, kFace},
                                          ProbeCase{2, 4, 6, qRgb(0xFF, 0xFF, 0)},
-                                         ProbeCase{2, 7, 3, kFace},
                                          ProbeCase{2, 9, 3, qRgb(0xFF, 0, 0)},
-                                         ProbeCase{2, 10, 14, qRgb(0x80, 0, 0)}));
+                                         ProbeCase{2, 1, 5, qRgb(0x80, 0, 0)}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Duplicate, StatusLightPaint,
-    testing::Values(ProbeCase{3, 1, 1, kFace}, ProbeCase{3, 14, 1, kFace},
-                    ProbeCase{3, 3, 6, qRgb(0, 0xFF, 0xFF)}, ProbeCase{3, 3, 7, kFace},
-                    ProbeCase{3, 3, 9, qRgb(0, 0x80, 0x80)}, ProbeCase{3, 7, 3, kFace},
-                    ProbeCase{3, 9, 3, qRgb(0, 0x80, 0x80)}, ProbeCase{3, 10, 10, qRgb(0, 0, 0xFF)},
-                    ProbeCase{3, 14, 5, qRgb(0x80, 0, 0)}));
+INSTANTIATE_TEST_SUITE_P(Duplicate, StatusLightPaint,
+                         testing::Values(ProbeCase{3, 14, 1, kFace}, ProbeCase{3, 3, 7, kFace},
+                                         ProbeCase{3, 7, 3, kFace},
+                                         ProbeCase{3, 3, 6, qRgb(0, 0xFF, 0xFF)},
+                                         ProbeCase{3, 3, 9, qRgb(0, 0x80, 0x80)},
+                                         ProbeCase{3, 10, 10, qRgb(0, 0, 0xFF)}));
 
 TEST(StatusLight, PaintsNothingOutsideItsFourteenPixels) {
     for (int state : {1, 2, 3}) {
@@ -176,14 +173,6 @@ TEST(StatusLight, PaintsNothingOutsideItsFourteenPixels) {
             }
         }
     }
-}
-
-TEST(StatusLight, NextPaintAfterAStateChangeShowsTheNewImage) {
-    StatusLight lamp = makeLamp(3);
-    ASSERT_TRUE(lamp.setState(1));
-    EXPECT_EQ(paintLamp(lamp).pixel(6, 6), qRgb(0xC0, 0xC0, 0xC0));
-    ASSERT_TRUE(lamp.setState(7));
-    EXPECT_EQ(paintLamp(lamp).pixel(6, 6), qRgb(0, 0, 0xFF));
 }
 
 // The identifiers given at construction choose the images, not the state numbers themselves.
@@ -226,18 +215,4 @@ TEST(DrawTransparent, ReplacesOnlyTheExactKeyColourAtTheGivenPlace) {
     for (const QPoint p : {QPoint(1, 1), QPoint(5, 1), QPoint(2, 0), QPoint(2, 2)}) {
         EXPECT_EQ(target.pixel(p), kUntouched) << "x " << p.x() << " y " << p.y();
     }
-}
-
-// An image with an alpha channel is copied, not blended over what the target held.
-TEST(DrawTransparent, CopiesRatherThanBlends) {
-    QImage source(1, 1, QImage::Format_ARGB32);
-    source.setPixel(0, 0, qRgba(0x10, 0x20, 0x30, 0xFF));
-    QImage target(1, 1, QImage::Format_RGB32);
-    target.fill(kUntouched);
-    QPainter painter(&target);
-    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
-    drawTransparent(painter, 0, 0, source, Qt::white);
-    EXPECT_EQ(painter.compositionMode(), QPainter::CompositionMode_Multiply);
-    painter.end();
-    EXPECT_EQ(target.pixel(0, 0), qRgb(0x10, 0x20, 0x30));
 }
