@@ -1,5 +1,172 @@
 #include "about_dialog.h"
 
+#include "app_icon.h"
+#include "dialog_units.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
-TEST(AboutDialog, HasItsCaption) { EXPECT_EQ(AboutDialog().windowTitle(), "About Cobblestack4"); }
+#include <cmath>
+
+namespace {
+
+const QString kDescription = QStringLiteral(
+    "Cobblestack is intended to assist in managing Protel Autotrax component libraries. Although "
+    "this can be done through the program itself, it is laborious.  With Cobstack, you can view "
+    "any library file in a chosen directory and delete unwanted components. A second library may "
+    "be opened or created and components added to it from any of the source libraries.");
+
+template <typename T>
+T* child(const QWidget& parent, const char* name) {
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << "no child named " << name;
+    return found;
+}
+
+}  // namespace
+
+TEST(AboutDialog, ShowsItsTextsOnceOpen) {
+    AboutDialog dialog;
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "About Cobblestack4");
+    EXPECT_EQ(child<QLabel>(dialog, "versionText")->text(), "Cobblestack Version 1.0");
+    EXPECT_EQ(child<QLabel>(dialog, "disclaimerLabel")->text(), "Disclaimer...");
+    EXPECT_EQ(child<QPushButton>(dialog, "okButton")->text(), "OK");
+    EXPECT_FALSE(child<QLabel>(dialog, "secondLineText")->text().isEmpty());
+    EXPECT_EQ(child<QLabel>(dialog, "descriptionText")->text(), kDescription);
+
+    // One paragraph of roughly 800 characters, short enough for its box.
+    const QString disclaimer = child<QLabel>(dialog, "disclaimerText")->text();
+    EXPECT_GE(disclaimer.size(), 650);
+    EXPECT_LE(disclaimer.size(), 850);
+    EXPECT_FALSE(disclaimer.contains('\n'));
+    EXPECT_TRUE(disclaimer.endsWith("answer for."));
+}
+
+// The texts belong to each opening, not only to the first one.
+TEST(AboutDialog, PutsItsTextsBackEachTimeItOpens) {
+    AboutDialog dialog;
+    dialog.show();
+    dialog.hide();
+    child<QLabel>(dialog, "descriptionText")->setText("stale");
+    child<QLabel>(dialog, "disclaimerText")->setText("stale");
+    dialog.show();
+    EXPECT_EQ(child<QLabel>(dialog, "descriptionText")->text(), kDescription);
+    EXPECT_NE(child<QLabel>(dialog, "disclaimerText")->text(), "stale");
+}
+
+TEST(AboutDialog, PlacesItsControlsInDialogUnitsOfItsFont) {
+    AboutDialog dialog;
+    const QFontMetrics metrics = dialog.fontMetrics();
+    EXPECT_EQ(dialog.size(), dialogUnitsToPixels(metrics, 235, 225));
+    struct Placement {
+        const char* name;
+        int x, y, width, height;
+    };
+    for (const Placement& p :
+         {Placement{"icon", 11, 17, 21, 20}, Placement{"versionText", 40, 10, 119, 8},
+          Placement{"secondLineText", 40, 25, 131, 8}, Placement{"okButton", 178, 7, 50, 14},
+          Placement{"descriptionText", 7, 42, 221, 54},
+          Placement{"disclaimerText", 7, 116, 221, 102},
+          Placement{"disclaimerLabel", 7, 100, 64, 12}}) {
+        EXPECT_EQ(child<QWidget>(dialog, p.name)->geometry(),
+                  dialogUnitsToPixels(metrics, p.x, p.y, p.width, p.height))
+            << p.name;
+    }
+
+    // A new font moves everything with it.
+    QFont larger = dialog.font();
+    larger.setPointSize(larger.pointSize() * 2);
+    dialog.setFont(larger);
+    EXPECT_EQ(child<QWidget>(dialog, "okButton")->geometry(),
+              dialogUnitsToPixels(QFontMetrics(larger), 178, 7, 50, 14));
+}
+
+TEST(AboutDialog, EnterAcceptsAndEscapeRejects) {
+    for (const auto& [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted},
+                                      {Qt::Key_Enter, QDialog::Accepted},
+                                      {Qt::Key_Escape, QDialog::Rejected}}) {
+        AboutDialog dialog;
+        dialog.show();
+        QTest::keyClick(&dialog, key);
+        EXPECT_FALSE(dialog.isVisible()) << "key " << key;
+        EXPECT_EQ(dialog.result(), result) << "key " << key;
+    }
+    AboutDialog dialog;
+    dialog.show();
+    QTest::mouseClick(child<QPushButton>(dialog, "okButton"), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+}
+
+// The box only shows texts: running it modally over a window leaves that window, the
+// application and the box itself as they were (no delete-on-close, no borrowed icon or font).
+TEST(AboutDialog, ChangesNothingAroundIt) {
+    QWidget owner;
+    owner.setWindowTitle("Owner");
+    owner.show();
+    const QFont appFont = QApplication::font();
+    const qint64 appIcon = QApplication::windowIcon().cacheKey();
+    const qint64 ownerIcon = owner.windowIcon().cacheKey();
+    {
+        AboutDialog dialog(&owner);
+        QTimer::singleShot(0, &dialog, [&dialog] { QTest::keyClick(&dialog, Qt::Key_Escape); });
+        dialog.exec();
+        EXPECT_FALSE(dialog.isVisible());
+    }
+    EXPECT_EQ(owner.windowTitle(), "Owner");
+    EXPECT_TRUE(owner.isEnabled());
+    EXPECT_TRUE(owner.isVisible());
+    EXPECT_EQ(owner.windowIcon().cacheKey(), ownerIcon);
+    EXPECT_EQ(QApplication::font(), appFont);
+    EXPECT_EQ(QApplication::windowIcon().cacheKey(), appIcon);
+    EXPECT_EQ(owner.findChildren<QDialog*>().size(), 0);
+}
+
+// The resources live in a static library, where the linker could drop them unnoticed.
+TEST(ApplicationIcon, HasBothSizesCompiledInAndTheAboutBoxShowsTheLargeOne) {
+    const QIcon icon = applicationIcon();
+    for (const int side : {16, 32}) {
+        const QImage image = icon.pixmap(side, side).toImage();
+        ASSERT_EQ(image.size(), QSize(side, side));
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "corner of " << side << " is transparent";
+    }
+    AboutDialog dialog;
+    EXPECT_EQ(child<QLabel>(dialog, "icon")->pixmap().toImage(), icon.pixmap(32, 32).toImage());
+}
+
+// Four horizontal units are one average character and eight vertical units one line, at any
+// size; values between are rounded to the nearest pixel, not cut off.
+TEST(DialogUnits, ScaleWithTheFontAndRound) {
+    for (int pointSize = 6; pointSize <= 20; ++pointSize) {
+        QFont font = QApplication::font();
+        font.setPointSize(pointSize);
+        const QFontMetrics metrics(font);
+        const int average = dialogAverageCharWidth(metrics);
+        const int line = metrics.height();
+        EXPECT_EQ(dialogUnitsToPixels(metrics, 4, 8, 12, 16),
+                  QRect(average, line, 3 * average, 2 * line))
+            << pointSize << " pt";
+        EXPECT_EQ(dialogUnitsToPixels(metrics, 8, 24), QSize(2 * average, 3 * line));
+        for (int units = -7; units <= 7; ++units) {
+            const QRect r = dialogUnitsToPixels(metrics, units, units, units, units);
+            EXPECT_LE(std::abs(r.x() - units * average / 4.0), 0.5) << units << " at " << pointSize;
+            EXPECT_LE(std::abs(r.y() - units * line / 8.0), 0.5) << units << " at " << pointSize;
+            EXPECT_EQ(r.width(), r.x());
+        }
+    }
+}
+
+// The average is that of the letters of running text, not the font's wider "average" figure.
+TEST(DialogUnits, AverageIsThatOfTheLetters) {
+    const QFontMetrics metrics(QApplication::font());
+    const int letters =
+        metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    EXPECT_LE(std::abs(dialogAverageCharWidth(metrics) - letters / 52.0), 0.5);
+}
