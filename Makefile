@@ -7,7 +7,7 @@ SMOKE_FUZZ_SECONDS ?= 20
 CMAKE_FLAGS := -G Ninja -DWERROR=ON
 
 .PHONY: all deps build run test test-main test-sanitized fuzz fuzz-build fuzz-smoke bench \
-        samples format format-check clean
+        samples tidy format format-check clean
 
 all: build
 
@@ -57,6 +57,10 @@ bench: deps
 # Rewrites the sample libraries with the project's generator.
 samples: build
 	$(BUILD_DIR)/main/tools/make_samples samples
+
+# Bug-finding checks of .clang-tidy on the core and the tools.
+tidy: build
+	clang-tidy -p $(BUILD_DIR)/main --quiet library/*.cpp tools/*.cpp
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

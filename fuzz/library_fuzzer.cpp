@@ -3,13 +3,13 @@
 // the same components (in reverse order, as a save of a loaded library writes them), and a
 // second round trip gives back exactly the first saved image.
 
+#include "library.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-#include "library.h"
 
 namespace {
 

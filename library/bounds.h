@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 /// An axis-aligned box in library units, y growing upward. Values are never clamped.
@@ -13,7 +14,12 @@ struct Bounds {
     static constexpr Bounds initial() { return {32767, -32768, 32767, -32768}; }
 
     /// Grows this box to also cover `other`.
-    void merge(const Bounds& other);
+    void merge(const Bounds& other) {
+        minX = std::min(minX, other.minX);
+        maxX = std::max(maxX, other.maxX);
+        minY = std::min(minY, other.minY);
+        maxY = std::max(maxY, other.maxY);
+    }
 
     friend bool operator==(const Bounds&, const Bounds&) = default;
 };

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 
 /// Bounds-checked reads from a file image held in memory. Nothing is ever read outside it: a read
@@ -15,6 +16,13 @@ public:
     /// True when `size` bytes starting at `offset` lie inside the image.
     bool has(std::size_t offset, std::size_t size) const {
         return offset <= data_.size() && size <= data_.size() - offset;
+    }
+
+    /// A view of the `N` bytes at `offset`, or none when they do not all lie inside the image.
+    template <std::size_t N>
+    std::optional<std::span<const std::uint8_t, N>> view(std::size_t offset) const {
+        if (!has(offset, N)) return std::nullopt;
+        return std::span<const std::uint8_t, N>(data_.data() + offset, N);
     }
 
     /// Copies up to `out.size()` bytes from `offset` into `out` and returns how many were copied;

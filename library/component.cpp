@@ -1,8 +1,8 @@
 #include "component.h"
 
-#include <array>
-
 #include "byte_reader.h"
+
+#include <array>
 
 Component::Component(const DirectoryEntry& entry) : entry_(entry) {}
 
@@ -22,15 +22,29 @@ bool placedAtTail(const Primitive& primitive) {
            (kind == PrimitiveType::Pad && primitive.layer() == kMultiLayer);
 }
 
+/// The primitive whose first record lies whole at `position`. A Pad or String whose second record
+/// the file cuts short keeps what there is, with zeros for the rest.
+Primitive readPrimitive(const ByteReader& file, std::size_t position) {
+    static constexpr std::array<std::uint8_t, kRecordSize> kNoSecondRecord{};
+    const auto first = *file.view<kRecordSize>(position);
+    const auto kind = primitiveType(first[1]);
+    if (kind != PrimitiveType::Pad && kind != PrimitiveType::String) {
+        return Primitive(first, kNoSecondRecord);
+    }
+    if (const auto second = file.view<kRecordSize>(position + kRecordSize)) {
+        return Primitive(first, *second);
+    }
+    std::array<std::uint8_t, kRecordSize> partial{};
+    file.copy(position + kRecordSize, partial);
+    return Primitive(first, partial);
+}
+
 }  // namespace
 
 void Component::addPrimitive(Primitive primitive) {
-    bounds_.merge(primitive.computeBounds());
-    if (placedAtTail(primitive)) {
-        primitives_.push_back(primitive);
-    } else {
-        primitives_.push_front(primitive);
-    }
+    const auto where = placedAtTail(primitive) ? primitives_.end() : primitives_.begin();
+    Primitive& placed = *primitives_.insert(where, primitive);
+    bounds_.merge(placed.computeBounds());
     ++primitiveCount_;
 }
 
@@ -39,21 +53,44 @@ void Component::readPrimitives(const ByteReader& file) {
     const std::int32_t firstIndex = entry_.firstRecordIndex();
     if (count <= 0 || firstIndex <= 0) return;
 
+    // First find the records to keep, then build the list in one go: the same order repeated
+    // head and tail insertions give, without moving any primitive twice.
+    struct Found {
+        std::size_t position;
+        bool tail;
+    };
+    std::vector<Found> found;
+    found.reserve(static_cast<std::size_t>(count));
     std::size_t position = kRecordSize * static_cast<std::size_t>(firstIndex);
     for (std::int32_t read = 0; read < count; ++read) {
-        std::array<std::uint8_t, kRecordSize> first{};
-        std::array<std::uint8_t, kRecordSize> second{};
-        if (file.copy(position, first) < kRecordSize) return;
-        position += kRecordSize;
-        const auto kind = primitiveType(first[1]);
-        if (kind == PrimitiveType::Pad || kind == PrimitiveType::String) {
-            file.copy(position, second);
-            position += kRecordSize;
-        }
+        const auto first = file.view<kRecordSize>(position);
+        if (!first) break;
+        const std::uint8_t layer = (*first)[0];
+        const auto kind = primitiveType((*first)[1]);
         if (kind) {
-            addPrimitive(Primitive(first, second));
+            found.push_back({position, kind == PrimitiveType::Via ||
+                                           (kind == PrimitiveType::Pad && layer == kMultiLayer)});
         }
+        // An unknown type takes one record and is dropped.
+        const bool twoRecords = kind == PrimitiveType::Pad || kind == PrimitiveType::String;
+        position += twoRecords ? 2 * kRecordSize : kRecordSize;
     }
+
+    std::vector<Primitive> placed;
+    placed.reserve(primitives_.size() + found.size());
+    auto take = [&](std::size_t at) {
+        Primitive& p = placed.emplace_back(readPrimitive(file, at));
+        bounds_.merge(p.computeBounds());
+    };
+    for (auto f = found.rbegin(); f != found.rend(); ++f) {
+        if (!f->tail) take(f->position);
+    }
+    placed.insert(placed.end(), primitives_.begin(), primitives_.end());
+    for (const Found& f : found) {
+        if (f.tail) take(f.position);
+    }
+    primitives_ = std::move(placed);
+    primitiveCount_ += static_cast<std::int32_t>(found.size());
 }
 
 std::size_t Component::recordBytes() const {

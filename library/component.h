@@ -1,15 +1,15 @@
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <deque>
-#include <memory>
-#include <span>
-#include <string>
-
 #include "bounds.h"
 #include "directory_entry.h"
 #include "primitive.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
 
 class ByteReader;
 
@@ -29,7 +29,7 @@ public:
     const DirectoryEntry& entry() const { return entry_; }
 
     /// The primitives in drawing order, head first.
-    const std::deque<Primitive>& primitives() const { return primitives_; }
+    const std::vector<Primitive>& primitives() const { return primitives_; }
 
     /// The union of the primitives' boxes; `Bounds::initial()` while there are none.
     const Bounds& bounds() const { return bounds_; }
@@ -57,7 +57,7 @@ public:
 
 private:
     DirectoryEntry entry_;
-    std::deque<Primitive> primitives_;
+    std::vector<Primitive> primitives_;
     Bounds bounds_ = Bounds::initial();
     std::int32_t primitiveCount_ = 0;
 };

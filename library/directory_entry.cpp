@@ -1,9 +1,9 @@
 #include "directory_entry.h"
 
+#include "byte_order.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "byte_order.h"
 
 namespace {
 constexpr std::size_t kNameLengthOffset = 2;
@@ -39,7 +39,8 @@ void DirectoryEntry::setFirstRecordIndex(std::int32_t index) {
 }
 
 std::string DirectoryEntry::displayName() const {
-    const auto length = std::min<std::size_t>(static_cast<std::size_t>(nameLength()), kNameCapacity);
+    const auto length =
+        std::min<std::size_t>(static_cast<std::size_t>(nameLength()), kNameCapacity);
     const auto* first = bytes.data() + kNameOffset;
     const auto* last = std::find(first, first + length, std::uint8_t{0});
     return std::string(first, last);

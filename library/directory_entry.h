@@ -1,10 +1,10 @@
 #pragma once
 
+#include "library_format.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
-
-#include "library_format.h"
 
 /// The 32-byte directory record of one component, kept byte for byte. Only the name, the
 /// primitive count and the first record index are interpreted; every other byte is carried.

@@ -1,10 +1,10 @@
 #include "library.h"
 
+#include "byte_reader.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
-
-#include "byte_reader.h"
 
 void Library::load(const std::string& path, NameList& names) {
     names.clear();

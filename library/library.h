@@ -1,5 +1,9 @@
 #pragma once
 
+#include "component.h"
+#include "file_io.h"
+#include "name_list.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -7,10 +11,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "component.h"
-#include "file_io.h"
-#include "name_list.h"
 
 /// The in-memory form of one library file: an ordered list of components, owned, whose
 /// addresses never move. New components go to the head; a save writes the list head first.

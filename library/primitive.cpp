@@ -1,37 +1,17 @@
 #include "primitive.h"
 
+#include "byte_order.h"
+#include "glyph_advance.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cstring>
-
-#include "byte_order.h"
-#include "glyph_advance.h"
 
 namespace {
 constexpr std::size_t kStringTextCapacity = 13;
 constexpr std::size_t kStringTextLengthOffset = 18;
 constexpr std::size_t kStringTextOffset = 19;
 }  // namespace
-
-std::optional<PrimitiveType> primitiveType(std::uint8_t type) {
-    switch (type) {
-        case 1:
-        case 2:
-        case 3:
-        case 5:
-        case 6:
-        case 8:
-            return static_cast<PrimitiveType>(type);
-        default:
-            return std::nullopt;
-    }
-}
-
-Primitive::Primitive(std::span<const std::uint8_t, kRecordSize> first,
-                     std::span<const std::uint8_t, kRecordSize> second) {
-    std::copy(first.begin(), first.end(), bytes_.begin());
-    std::copy(second.begin(), second.end(), bytes_.begin() + kRecordSize);
-}
 
 std::size_t Primitive::recordLength() const {
     const auto k = kind();

@@ -1,19 +1,39 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
-#include <optional>
-#include <span>
-
 #include "bounds.h"
 #include "library_format.h"
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <span>
+
 /// The kinds of primitive a component keeps; the value is the record's `type` byte.
-enum class PrimitiveType : std::uint8_t { Arc = 1, Fill = 2, Pad = 3, Track = 5, String = 6, Via = 8 };
+enum class PrimitiveType : std::uint8_t {
+    Arc = 1,
+    Fill = 2,
+    Pad = 3,
+    Track = 5,
+    String = 6,
+    Via = 8
+};
 
 /// The kind for a `type` byte, or none for a type no component keeps.
-std::optional<PrimitiveType> primitiveType(std::uint8_t type);
+constexpr std::optional<PrimitiveType> primitiveType(std::uint8_t type) {
+    switch (type) {
+        case 1:
+        case 2:
+        case 3:
+        case 5:
+        case 6:
+        case 8:
+            return static_cast<PrimitiveType>(type);
+        default:
+            return std::nullopt;
+    }
+}
 
 // The fields of each kind, decoded from the record bytes and widened to 32 bits: signed 16-bit
 // fields with their sign, unsigned 8-bit fields as 0 to 255.
@@ -55,7 +75,10 @@ public:
     /// Builds a primitive from its first record and, for a Pad or String, its second.
     /// The bounds are not computed yet.
     Primitive(std::span<const std::uint8_t, kRecordSize> first,
-              std::span<const std::uint8_t, kRecordSize> second);
+              std::span<const std::uint8_t, kRecordSize> second) {
+        std::memcpy(bytes_.data(), first.data(), kRecordSize);
+        std::memcpy(bytes_.data() + kRecordSize, second.data(), kRecordSize);
+    }
 
     const std::array<std::uint8_t, kPrimitiveSize>& bytes() const { return bytes_; }
     const Bounds& bounds() const { return bounds_; }

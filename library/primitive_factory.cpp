@@ -1,9 +1,9 @@
 #include "primitive_factory.h"
 
+#include "byte_order.h"
+
 #include <algorithm>
 #include <array>
-
-#include "byte_order.h"
 
 namespace {
 
@@ -23,9 +23,9 @@ void put8(Bytes& bytes, std::size_t offset, int value) {
 void put16(Bytes& bytes, std::size_t offset, int value) { putSigned16(bytes, offset, value); }
 
 Primitive build(const Bytes& bytes) {
-    return Primitive(std::span<const std::uint8_t, kRecordSize>(bytes.data(), kRecordSize),
-                     std::span<const std::uint8_t, kRecordSize>(bytes.data() + kRecordSize,
-                                                                kRecordSize));
+    return Primitive(
+        std::span<const std::uint8_t, kRecordSize>(bytes.data(), kRecordSize),
+        std::span<const std::uint8_t, kRecordSize>(bytes.data() + kRecordSize, kRecordSize));
 }
 
 }  // namespace

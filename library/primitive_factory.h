@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cstdint>
-#include <string_view>
-
 #include "directory_entry.h"
 #include "primitive.h"
+
+#include <cstdint>
+#include <string_view>
 
 // Record bytes for new primitives and entries, built from their fields. The program itself never
 // makes primitives (it carries those it reads); the sample generator and the tests do. Bytes the

@@ -1,7 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QLocale>
+
+#include <gtest/gtest.h>
 
 // Window tests need a QApplication; they run on the offscreen platform unless told otherwise.
 int main(int argc, char* argv[]) {

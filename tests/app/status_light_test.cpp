@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "status_light.h"
+
+#include <gtest/gtest.h>
 
 TEST(StatusLight, StartsIdleWhateverTheInitialStateSays) {
     EXPECT_EQ(StatusLight(134, 133, 130, 0).state(), 1);

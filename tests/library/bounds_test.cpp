@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "bounds.h"
+
+#include <gtest/gtest.h>
 
 TEST(Bounds, MergeIntoTheInitialBoxTakesTheOtherBox) {
     Bounds box = Bounds::initial();

@@ -1,13 +1,14 @@
+#include "component.h"
+
+#include "byte_reader.h"
+#include "library_file_builder.h"
+#include "primitive_factory.h"
+#include "printers.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "byte_reader.h"
-#include "component.h"
-#include "library_file_builder.h"
-#include "primitive_factory.h"
-#include "printers.h"
 
 namespace {
 

@@ -1,8 +1,10 @@
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
 #include "file_io.h"
+
 #include "library_file_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 TEST(ReadFilePrefix, ReadsAtMostTheLimitAndOnlyRegularFiles) {
     TemporaryDirectory dir;

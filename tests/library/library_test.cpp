@@ -1,17 +1,18 @@
+#include "library.h"
+
+#include "byte_order.h"
+#include "library_file_builder.h"
+#include "primitive_factory.h"
+
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <vector>
-
-#include "byte_order.h"
-#include "library.h"
-#include "library_file_builder.h"
-#include "primitive_factory.h"
 
 namespace fs = std::filesystem;
 
@@ -73,10 +74,11 @@ TEST_F(LibraryFiles, EmptyLibraryIsHeaderAndTwoHundredEmptySlots) {
     ASSERT_TRUE(empty.save((dir / "EMPTY.LIB").string()));
     const auto file = readFileBytes(dir / "EMPTY.LIB");
     ASSERT_EQ(file.size(), 6416u);
-    const std::vector<std::uint8_t> header = {0, 0, 0x0D, 'P', 'C', 'B', ' ', '4', ' ', 'L',
-                                              'I', 'B', 'R', 'A', 'R', 'Y'};
+    const std::vector<std::uint8_t> header = {0,   0,   0x0D, 'P', 'C', 'B', ' ', '4',
+                                              ' ', 'L', 'I',  'B', 'R', 'A', 'R', 'Y'};
     EXPECT_TRUE(std::equal(header.begin(), header.end(), file.begin()));
-    for (std::size_t slot = 0; slot < 200; ++slot) EXPECT_EQ(slotBytes(file, slot), emptySlotBytes());
+    for (std::size_t slot = 0; slot < 200; ++slot)
+        EXPECT_EQ(slotBytes(file, slot), emptySlotBytes());
     EXPECT_EQ(loadFile(dir / "EMPTY.LIB")->size(), 0u);
     EXPECT_TRUE(list.names.empty());
 }
@@ -94,7 +96,8 @@ TEST_F(LibraryFiles, OneComponentWithATrackAndAPadIs6464Bytes) {
     EXPECT_EQ(signed16At(file, 16 + 20), 401);
     EXPECT_EQ(file[6416 + 1], 5) << "the Track comes first";
     EXPECT_EQ(file[6432 + 1], 3) << "the MultiLayer Pad after it";
-    for (std::size_t slot = 1; slot < 200; ++slot) EXPECT_EQ(slotBytes(file, slot), emptySlotBytes());
+    for (std::size_t slot = 1; slot < 200; ++slot)
+        EXPECT_EQ(slotBytes(file, slot), emptySlotBytes());
 }
 
 // The worked example: file order A, T1, P (MultiLayer), V, T2, Q (layer 1).

@@ -1,13 +1,14 @@
+#include "primitive.h"
+
+#include "glyph_advance.h"
+#include "primitive_factory.h"
+#include "printers.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 #include <ostream>
-
-#include "glyph_advance.h"
-#include "primitive.h"
-#include "primitive_factory.h"
-#include "printers.h"
 
 namespace {
 
@@ -44,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
         BoundsCase{"pad, shape ignored", makePad(13, 10, 20, 40, 80, 0), {-10, 30, -20, 60}},
         BoundsCase{"track, odd width", makeTrack(1, 0, 0, 100, 0, 11), {-5, 105, -5, 5}},
         // 32767 + 127 would wrap in 16 bits; the box is 32-bit.
-        BoundsCase{"track, beyond 16 bits", makeTrack(1, 32767, -32768, 32767, -32768, 255),
+        BoundsCase{"track, beyond 16 bits",
+                   makeTrack(1, 32767, -32768, 32767, -32768, 255),
                    {32640, 32894, -32895, -32641}},
         BoundsCase{"string 0", makeString(1, 0, 0, 60, 5, 0, "AB"), {0, 120, 0, 60}},
         BoundsCase{"string 1", makeString(1, 0, 0, 60, 5, 1, "AB"), {-60, 0, 0, 120}},
@@ -54,11 +56,13 @@ INSTANTIATE_TEST_SUITE_P(
         BoundsCase{"string 17", makeString(1, 0, 0, 60, 5, 17, "AB"), {0, 60, 0, 120}},
         BoundsCase{"string 18", makeString(1, 0, 0, 60, 5, 18, "AB"), {0, 120, -60, 0}},
         BoundsCase{"string 19", makeString(1, 0, 0, 60, 5, 19, "AB"), {-60, 0, -120, 0}},
-        BoundsCase{"string, unknown orientation", makeString(1, 7, 7, 60, 5, 5, "AB"), {0, 0, 0, 0}},
+        BoundsCase{
+            "string, unknown orientation", makeString(1, 7, 7, 60, 5, 5, "AB"), {0, 0, 0, 0}},
         // height / 6 is truncated before the multiplication: 65 gives 10, not 10.83.
         BoundsCase{"string, height 65", makeString(1, 0, 0, 65, 5, 0, "AB"), {0, 120, 0, 65}},
         BoundsCase{"string, height 5", makeString(1, 0, 0, 5, 5, 0, "AB"), {0, 0, 0, 5}},
-        BoundsCase{"string, control codes", makeString(1, 0, 0, 60, 5, 0, "\x01\x1f"), {0, 0, 0, 60}},
+        BoundsCase{
+            "string, control codes", makeString(1, 0, 0, 60, 5, 0, "\x01\x1f"), {0, 0, 0, 60}},
         BoundsCase{"string, code 0xC1 as A", makeString(1, 0, 0, 60, 5, 0, "\xC1"), {0, 60, 0, 60}},
         BoundsCase{"string, narrow glyphs", makeString(1, 0, 0, 6, 1, 0, "i!lW&"), {0, 22, 0, 6}},
         BoundsCase{"via, widest", makeVia(1, 0, 0, 255, 10), {-127, 127, -127, 127}},
@@ -79,8 +83,8 @@ TEST(PrimitiveRecords, LengthAndWriteFollowTheType) {
     const struct {
         Primitive primitive;
         std::size_t length;
-    } cases[] = {{makeArc(1, 0, 0, 1, 1, 1), 16},     {makeFill(1, 0, 0, 1, 1), 16},
-                 {makePad(1, 0, 0, 1, 1, 1), 32},     {makeTrack(1, 0, 0, 1, 1, 1), 16},
+    } cases[] = {{makeArc(1, 0, 0, 1, 1, 1), 16},         {makeFill(1, 0, 0, 1, 1), 16},
+                 {makePad(1, 0, 0, 1, 1, 1), 32},         {makeTrack(1, 0, 0, 1, 1, 1), 16},
                  {makeString(1, 0, 0, 1, 1, 0, "X"), 32}, {makeVia(1, 0, 0, 1, 1), 16}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.primitive.recordLength(), c.length) << int(c.primitive.type());

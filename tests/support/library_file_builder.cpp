@@ -1,11 +1,11 @@
 #include "library_file_builder.h"
 
+#include "library_format.h"
+
 #include <algorithm>
 #include <fstream>
 #include <random>
 #include <stdexcept>
-
-#include "library_format.h"
 
 LibraryFileBuilder::LibraryFileBuilder() : bytes_(kRecordAreaOffset, 0) {
     const auto header = libraryHeader();
@@ -40,7 +40,8 @@ std::vector<std::uint8_t> readFileBytes(const std::filesystem::path& path) {
 
 void writeFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 

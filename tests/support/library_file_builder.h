@@ -1,13 +1,13 @@
 #pragma once
 
+#include "directory_entry.h"
+#include "primitive.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
 #include <vector>
-
-#include "directory_entry.h"
-#include "primitive.h"
 
 /// Assembles the bytes of a library file by hand, including damaged ones: a header, 200 empty
 /// slots, and whatever entries and records a test places.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <ostream>
-
 #include "bounds.h"
+
+#include <ostream>
 
 // How gtest shows library values in failure messages; found by argument-dependent lookup.
 inline void PrintTo(const Bounds& b, std::ostream* os) {

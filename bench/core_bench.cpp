@@ -1,0 +1,135 @@
+// Loading and saving a full library (200 components, records up to the last index the format
+// can address), side by side with only reading and writing the same bytes.
+
+#include "library.h"
+#include "primitive_factory.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// 200 components of 162 records each: the last starts at record 401 + 199 x 162 = 32,639.
+std::unique_ptr<Library> fullLibrary() {
+    auto library = std::make_unique<Library>();
+    PlainNameList names;
+    for (int c = 0; c < 200; ++c) {
+        Component component(makeEntry("PART" + std::to_string(c)));
+        for (int i = 0; i < 40; ++i)
+            component.addPrimitive(makePad(13, i * 100, c, 60, 60, 1 + i % 4));
+        for (int i = 0; i < 60; ++i) component.addPrimitive(makeTrack(7, i, 0, i * 10, 500, 10));
+        for (int i = 0; i < 5; ++i)
+            component.addPrimitive(makeString(7, 0, i * 80, 60, 8, 0, "U?"));
+        for (int i = 0; i < 4; ++i) {
+            component.addPrimitive(makeArc(7, i * 50, 0, 40, 15, 10));
+            component.addPrimitive(makeVia(13, i * 50, 100, 40, 20));
+            component.addPrimitive(makeFill(1, i, i, i + 100, i + 100));
+        }
+        library->addCopy(component, names);
+    }
+    return library;
+}
+
+struct Files {
+    Files() {
+        directory = fs::temp_directory_path() / ("cobblestack-bench-" + std::to_string(getpid()));
+        fs::create_directories(directory);
+        source = directory / "FULL.LIB";
+        target = directory / "OUT.LIB";
+        const SaveResult saved = fullLibrary()->save(source.string());
+        if (!saved) std::fprintf(stderr, "%s\n", saved.reason.c_str());
+        bytes = *readFilePrefix(source.string(), kMaxUsefulFileSize);
+    }
+    ~Files() { fs::remove_all(directory); }
+    fs::path directory, source, target;
+    std::vector<std::uint8_t> bytes;
+};
+
+Files& files() {
+    static Files instance;
+    return instance;
+}
+
+void rawRead(benchmark::State& state) {
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(files().source.c_str(), "rb");
+        std::vector<std::uint8_t> data(files().bytes.size());
+        const std::size_t n = std::fread(data.data(), 1, data.size(), file);
+        std::fclose(file);
+        benchmark::DoNotOptimize(n);
+        benchmark::DoNotOptimize(data.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files().bytes.size()));
+}
+
+void load(benchmark::State& state) {
+    for (auto _ : state) {
+        Library library;
+        PlainNameList names;
+        library.load(files().source.string(), names);
+        benchmark::DoNotOptimize(library.size());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files().bytes.size()));
+}
+
+// The bare write: create or empty the file and write the bytes, with no safety net.
+void rawWrite(benchmark::State& state) {
+    for (auto _ : state) {
+        std::FILE* file = std::fopen(files().target.c_str(), "wb");
+        std::fwrite(files().bytes.data(), 1, files().bytes.size(), file);
+        std::fclose(file);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files().bytes.size()));
+}
+
+// The same bytes written the way a save must write them so that no failure loses the old file:
+// a new file, flushed to the disk, renamed over the target.
+void rawWriteDurable(benchmark::State& state) {
+    for (auto _ : state) {
+        const auto temporary = files().directory / "OUT.tmp";
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        benchmark::DoNotOptimize(::write(fd, files().bytes.data(), files().bytes.size()));
+        ::fsync(fd);
+        ::close(fd);
+        std::rename(temporary.c_str(), files().target.c_str());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files().bytes.size()));
+}
+
+void save(benchmark::State& state) {
+    Library library;
+    PlainNameList names;
+    library.load(files().source.string(), names);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(library.save(files().target.string()).saved);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files().bytes.size()));
+}
+
+void buildImage(benchmark::State& state) {
+    Library library;
+    PlainNameList names;
+    library.load(files().source.string(), names);
+    std::vector<std::uint8_t> image;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(library.buildImage(image).saved);
+    }
+}
+
+BENCHMARK(rawRead)->Unit(benchmark::kMicrosecond);
+BENCHMARK(load)->Unit(benchmark::kMicrosecond);
+BENCHMARK(rawWrite)->Unit(benchmark::kMicrosecond);
+BENCHMARK(rawWriteDurable)->Unit(benchmark::kMicrosecond);
+BENCHMARK(save)->Unit(benchmark::kMicrosecond);
+BENCHMARK(buildImage)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
