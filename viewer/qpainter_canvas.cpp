@@ -30,6 +30,20 @@ QPen toQPen(const Pen& pen) {
     return QPen(toQColor(pen.colour), 1);
 }
 
+/// The cached Qt object of `tool`, made by `make` and stored over the oldest entry when missing.
+template <typename Cache, typename Tool, typename Make>
+const auto& cached(Cache& cache, const Tool& tool, Make make) {
+    for (std::size_t i = 0; i < cache.filled; ++i) {
+        if (cache.tools[i] == tool) return cache.qtTools[i];
+    }
+    const std::size_t slot = cache.next;
+    cache.next = (cache.next + 1) % cache.tools.size();
+    if (cache.filled < cache.tools.size()) ++cache.filled;
+    cache.tools[slot] = tool;
+    cache.qtTools[slot] = make(tool);
+    return cache.qtTools[slot];
+}
+
 PixelRect normalised(const PixelRect& box) {
     PixelRect r = box;
     if (r.right < r.left) std::swap(r.left, r.right);
@@ -47,8 +61,14 @@ double rayAngle(double cx, double cy, PixelPoint p) {
 
 QPainterCanvas::QPainterCanvas(QPainter& painter) : painter_(painter) {
     painter_.setRenderHint(QPainter::Antialiasing, false);
-    painter_.setPen(toQPen(pen_));
-    painter_.setBrush(QBrush(toQColor(brush_.colour)));
+    painter_.setPen(qtPen(pen_));
+    painter_.setBrush(qtBrush(brush_));
+}
+
+const QPen& QPainterCanvas::qtPen(const Pen& pen) { return cached(pens_, pen, toQPen); }
+
+const QBrush& QPainterCanvas::qtBrush(const Brush& brush) {
+    return cached(brushes_, brush, [](const Brush& b) { return QBrush(toQColor(b.colour)); });
 }
 
 void QPainterCanvas::fillRect(const PixelRect& rect, Rgb colour) {
@@ -59,13 +79,13 @@ void QPainterCanvas::fillRect(const PixelRect& rect, Rgb colour) {
 
 Pen QPainterCanvas::selectPen(const Pen& pen) {
     Pen previous = std::exchange(pen_, pen);
-    if (!(previous == pen)) painter_.setPen(toQPen(pen));
+    if (!(previous == pen)) painter_.setPen(qtPen(pen));
     return previous;
 }
 
 Brush QPainterCanvas::selectBrush(const Brush& brush) {
     Brush previous = std::exchange(brush_, brush);
-    if (!(previous == brush)) painter_.setBrush(QBrush(toQColor(brush.colour)));
+    if (!(previous == brush)) painter_.setBrush(qtBrush(brush));
     return previous;
 }
 

@@ -2,7 +2,11 @@
 
 #include "canvas.h"
 
+#include <QBrush>
 #include <QPen>
+
+#include <array>
+#include <cstddef>
 
 class QPainter;
 
@@ -25,7 +29,22 @@ public:
     void lineTo(PixelPoint point) override;
 
 private:
+    /// The Qt objects of the last few pens and brushes: a paint uses only a handful, and building
+    /// a QPen or QBrush allocates.
+    template <typename Tool, typename QtTool, std::size_t N>
+    struct ToolCache {
+        std::array<Tool, N> tools{};
+        std::array<QtTool, N> qtTools{};
+        std::size_t filled = 0;
+        std::size_t next = 0;
+    };
+
+    const QPen& qtPen(const Pen& pen);
+    const QBrush& qtBrush(const Brush& brush);
+
     QPainter& painter_;
+    ToolCache<Pen, QPen, 8> pens_;
+    ToolCache<Brush, QBrush, 8> brushes_;
     Pen pen_;
     Brush brush_;
     PixelPoint position_;
