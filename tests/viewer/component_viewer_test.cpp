@@ -48,13 +48,6 @@ TEST(ComponentViewer, PaintsTheBackgroundAloneForNothingToFit) {
     }
 }
 
-TEST(ComponentViewer, PaintsTheBackgroundAloneOnAnEmptyPanel) {
-    const auto component = makeComponent({makeTrack(7, 0, 0, 100, 100, 2)});
-    ComponentViewer viewer;
-    viewer.setComponent(component.get());
-    EXPECT_EQ(paint(viewer, 0, 0), (Ops{FillRectOp{{0, 0, 0, 0}, kBackground}}));
-}
-
 // The worked examples end to end: a track corner to corner is fitted, centred and flipped.
 TEST(ComponentViewer, FitsTheComponentIntoThePanel) {
     const auto reduced = makeComponent({makeTrack(7, -100, 0, 300, 200, 0)});
@@ -124,27 +117,28 @@ TEST(ComponentViewerImage, ShowsTheBackgroundThroughAViaHoleOverATrack) {
     EXPECT_TRUE(pixelIs(image, 120, 100, kLayer7, "via_hole"));
 }
 
-// Every component of the shared libraries paints without a fault and visibly inside the panel.
-TEST(ComponentViewerImage, DrawsEveryComponentOfTheSharedLibrariesInsideThePanel) {
-    const std::filesystem::path dir = sharedLibrariesDir();
-    if (!std::filesystem::exists(dir)) GTEST_SKIP() << "no shared libraries at " << dir;
+// Every component of the samples and the shared libraries paints visibly inside the panel.
+TEST(ComponentViewerImage, DrawsEveryComponentOfTheLibrariesAtHand) {
     int components = 0;
-    for (const auto& file : std::filesystem::directory_iterator(dir)) {
-        if (file.path().extension() != ".LIB") continue;
-        Library library;
-        PlainNameList names;
-        library.load(file.path().string(), names);
-        for (const auto& component : library.components()) {
-            ComponentViewer viewer;
-            viewer.setComponent(component.get());
-            const QImage image = paintImage(
-                517, 463, kBackground, [&](Canvas& canvas) { viewer.paint(canvas, 517, 463); });
-            const int drawn = 517 * 463 - countPixels(image, {0, 0, 517, 463}, kBackground);
-            EXPECT_GT(drawn, 100) << component->displayName();
-            ++components;
+    for (const auto& dir : {samplesDir(), sharedLibrariesDir()}) {
+        if (!std::filesystem::exists(dir)) continue;
+        for (const auto& file : std::filesystem::directory_iterator(dir)) {
+            if (file.path().extension() != ".LIB") continue;
+            Library library;
+            PlainNameList names;
+            library.load(file.path().string(), names);
+            for (const auto& component : library.components()) {
+                ComponentViewer viewer;
+                viewer.setComponent(component.get());
+                const QImage image = paintImage(
+                    517, 463, kBackground, [&](Canvas& canvas) { viewer.paint(canvas, 517, 463); });
+                const int drawn = 517 * 463 - countPixels(image, {0, 0, 517, 463}, kBackground);
+                EXPECT_GT(drawn, 100) << component->displayName();
+                ++components;
+            }
         }
     }
-    EXPECT_GT(components, 200);
+    EXPECT_GT(components, 40);
 }
 
 }  // namespace

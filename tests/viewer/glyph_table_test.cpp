@@ -59,14 +59,6 @@ TEST(GlyphTable, PointsStayOnTheGridAndWithinTheAdvance) {
     }
 }
 
-TEST(GlyphTable, ClosedOutlinesEndWhereTheyStart) {
-    for (const char c : {'0', 'O', 'o'}) {
-        const auto points = kGlyphTable[static_cast<std::size_t>(c)].strokes[0].drawn();
-        ASSERT_FALSE(points.empty()) << c;
-        EXPECT_EQ(points.front(), points.back()) << c;
-    }
-}
-
 TEST(GlyphTable, KeepsTheLongestStrokeWhole) {
     const Glyph& eight = kGlyphTable['8'];
     EXPECT_EQ(eight.strokes[0].lastIndex, 15);

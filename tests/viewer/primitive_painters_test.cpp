@@ -158,11 +158,6 @@ TEST(ArcPainter, DrawsOnlyTheQuartersOfTheLowFourBits) {
               (Ops{SelectPenOp{Pen::line(1, kLayer1)}, SelectPenOp{Pen{}}}));
 }
 
-TEST(TrackPainter, MapsBothEnds) {
-    EXPECT_EQ(record(makeTrack(1, -10, 20, 30, -40, 4), transformAt(false, 2)),
-              line(2, kLayer1, {95, 90}, {115, 120}));
-}
-
 enum class Kind { Arc, Track, String };
 
 struct WidthCase {

@@ -53,19 +53,6 @@ TEST(QPainterCanvas, EllipseFillsItsBoxWithoutTheLastColumnAndRow) {
     EXPECT_EQ(inverted, image);
 }
 
-TEST(QPainterCanvas, PolygonIsFilledWithTheBrushAndOutlinedWithThePen) {
-    const QImage image = draw([](Canvas& c) {
-        const PenSelection pen(c, Pen::outline(kInk));
-        const BrushSelection brush(c, Brush{0x00AA00});
-        const std::array<PixelPoint, 4> square{{{10, 10}, {30, 10}, {30, 30}, {10, 30}}};
-        c.polygon(square);
-    });
-    EXPECT_TRUE(pixelIs(image, 10, 20, kInk, "polygon"));
-    EXPECT_TRUE(pixelIs(image, 30, 20, kInk, "polygon"));
-    EXPECT_TRUE(pixelIs(image, 20, 20, 0x00AA00, "polygon"));
-    EXPECT_TRUE(pixelIs(image, 31, 20, kPaper, "polygon"));
-}
-
 struct ArcCase {
     PixelPoint start;
     PixelPoint end;
@@ -126,18 +113,6 @@ TEST(QPainterCanvas, LineOfNoLengthLeavesARoundDot) {
     EXPECT_TRUE(pixelIs(image, 46, 46, kPaper, "dot"));
 }
 
-TEST(QPainterCanvas, LinesContinueFromTheCurrentPosition) {
-    const QImage image = draw([](Canvas& c) {
-        const PenSelection pen(c, Pen::line(1, kInk));
-        c.moveTo({10, 10});
-        c.lineTo({40, 10});
-        c.lineTo({40, 40});
-    });
-    EXPECT_TRUE(pixelIs(image, 25, 10, kInk, "polyline"));
-    EXPECT_TRUE(pixelIs(image, 40, 25, kInk, "polyline"));
-    EXPECT_TRUE(pixelIs(image, 25, 25, kPaper, "polyline"));
-}
-
 // Without antialiasing a thick slanted line and a circle leave only exact colours.
 TEST(QPainterCanvas, DrawsWithoutAntialiasing) {
     const QImage image = draw([](Canvas& c) {
@@ -153,16 +128,6 @@ TEST(QPainterCanvas, DrawsWithoutAntialiasing) {
     const int inked = countPixels(image, {0, 0, 100, 100}, kInk);
     EXPECT_GT(inked, 500);
     EXPECT_EQ(inked + countPixels(image, {0, 0, 100, 100}, kPaper), 100 * 100);
-}
-
-TEST(QPainterCanvas, PutsBackThePenItReplaced) {
-    const QImage image = draw([](Canvas& c) {
-        { const PenSelection pen(c, Pen::line(9, kInk)); }
-        c.moveTo({10, 50});
-        c.lineTo({60, 50});
-    });
-    // The default pen is a 1-pixel black one.
-    EXPECT_EQ(countPixels(image, {0, 0, 100, 100}, 0x000000), 51);
 }
 
 }  // namespace

@@ -121,12 +121,6 @@ TEST(StrokeFont, BytesWithoutGlyphsLeaveThePenWhereItIs) {
               recordText(bytesOf("AB"), 12, 0));
 }
 
-TEST(StrokeFont, SpaceAdvancesWithoutDrawing) {
-    const auto lines = polylines(recordText(bytesOf(" A"), 12, 0));
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines[0].front(), (PixelPoint{112, 50}));
-}
-
 // One pen for the whole text, selected first and put back last, even for no characters; the
 // width is passed on unchanged, 0 and negative included.
 TEST(StrokeFont, SelectsOnePenPerTextAndPutsTheOldOneBack) {

@@ -89,16 +89,6 @@ TEST(ViewTransform, PlacesTheCentreOfAnOddHeightOneRowBelowHalf) {
     EXPECT_EQ(t->deviceY(5), 187);
 }
 
-TEST(ViewTransform, ReducesLengthsByTruncatingTowardZero) {
-    ViewTransform t;
-    t.magnify = false;
-    t.scale = 3;
-    EXPECT_EQ(t.scaled(-8), -2);
-    EXPECT_EQ(t.scaled(8), 2);
-    t.magnify = true;
-    EXPECT_EQ(t.scaled(-8), -24);
-}
-
 TEST(ViewTransform, FitsNothingWithoutExtentOrPanel) {
     EXPECT_FALSE(ViewTransform::fit({5, 5, 0, 100}, 380, 372));
     EXPECT_FALSE(ViewTransform::fit({0, 100, 7, 7}, 380, 372));
