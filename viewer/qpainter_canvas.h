@@ -16,7 +16,8 @@ class QPainter;
 class QPainterCanvas final : public Canvas {
 public:
     /// Turns antialiasing off and selects the default pen and brush into `painter`, which must be
-    /// active and outlive this canvas.
+    /// active and outlive this canvas. While the canvas is in use, its pen and brush are the
+    /// painter's: the canvas skips selecting a tool the painter already holds.
     explicit QPainterCanvas(QPainter& painter);
 
     void fillRect(const PixelRect& rect, Rgb colour) override;

@@ -141,4 +141,30 @@ TEST(ComponentViewerImage, DrawsEveryComponentOfTheLibrariesAtHand) {
     EXPECT_GT(components, 40);
 }
 
+// Field values at the ends of their ranges (negative sizes and radii, the widest strokes, the
+// tallest text) reach the canvas as computed and paint without a fault.
+TEST(ComponentViewerImage, PaintsExtremeFieldValuesWithoutFault) {
+    const auto component = makeComponent({
+        makeArc(7, -32768, 32767, -32768, 255, 255),
+        makeArc(7, 0, 0, 32767, 15, 255),
+        makeFill(1, -32768, -32768, 32767, 32767),
+        makePad(1, 32767, -32768, -32768, 32767, 3),
+        makePad(1, 0, 0, 32767, -32768, 4),
+        makeTrack(7, -32768, -32768, 32767, 32767, 255),
+        makeString(7, 100, 100, 255, 255, 17, "W@&8%$#gjpqy~"),
+        makeVia(200, 0, 0, 255, 255),
+    });
+    // A 1 x 1 box magnified 463 times; the String's stroke and the Via's hole lie outside it.
+    const auto tiny =
+        makeComponent({makeTrack(7, 0, 0, 1, 1, 0), makeString(7, 0, 0, 0, 255, 0, "AB"),
+                       makeVia(1, 0, 0, 0, 255)});
+    for (const Component* c : {component.get(), tiny.get()}) {
+        ComponentViewer viewer;
+        viewer.setComponent(c);
+        const QImage image =
+            paintImage(517, 463, 0x000000, [&](Canvas& canvas) { viewer.paint(canvas, 517, 463); });
+        EXPECT_EQ(countPixels(image, {0, 0, 517, 463}, 0x000000), 0);
+    }
+}
+
 }  // namespace
