@@ -231,13 +231,13 @@ Drawing to220Horizontal() {
         f.rectangle(-100, 150, 300, 550);
         f.rectangle(-100, 550, 300, 760);
         f.silkFill(-100, 545, 300, 555);
-        for (int x : {0, 100, 200}) f.track(x, 40, x, 150);
+        for (int x : {0, 100, 200}) f.track(x, 60, x, 150);
         f.via(100, 650, 200, 130);
         f.keepOutCircle(100, 650, 130);
         f.text(340, 760, 3, "Q?");
-        f.pad(0, 0, 120, 70, kOblong);
-        f.pad(100, 0, 120, 70, kOblong);
-        f.pad(200, 0, 120, 70, kOblong);
+        f.pad(0, 0, 70, 120, kOblong);
+        f.pad(100, 0, 70, 120, kOblong);
+        f.pad(200, 0, 70, 120, kOblong);
     };
 }
 
