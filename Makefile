@@ -27,10 +27,10 @@ test: test-main test-sanitized fuzz-smoke
 test-main: build
 	ctest --test-dir $(BUILD_DIR)/main --output-on-failure -j $(JOBS)
 
-# The core again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The core and the viewer again, under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitized: deps
 	cmake -S . -B $(BUILD_DIR)/sanitized $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug \
-	    -DBUILD_GUI=OFF -DSANITIZE=ON
+	    -DBUILD_GUI=ON -DBUILD_APP=OFF -DSANITIZE=ON
 	cmake --build $(BUILD_DIR)/sanitized -j $(JOBS)
 	ctest --test-dir $(BUILD_DIR)/sanitized --output-on-failure -j $(JOBS)
 
