@@ -1,0 +1,51 @@
+#include "qt_user_dialogs.h"
+
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+QString chosenFile(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+}  // namespace
+
+bool QtUserDialogs::askYesNo(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, owner);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtUserDialogs::reportFailure(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text,
+                    QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString QtUserDialogs::chooseFileInDirectory(QWidget* owner, const QString& startDirectory) {
+    // Any name is accepted, also one typed that does not exist: only its directory is used.
+    QFileDialog dialog(owner, {}, startDirectory);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    return chosenFile(dialog);
+}
+
+QString QtUserDialogs::chooseLibraryFile(QWidget* owner, const QString& startDirectory) {
+    // An open dialog serves loading and saving alike; a name that does not exist yet starts a new
+    // library. The pattern matches MYLIB.LIB as well as mylib.lib, since Qt's dialog compares
+    // names without regard to case.
+    QFileDialog dialog(owner, {}, startDirectory);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(
+        {QStringLiteral("Library files (*.lib)"), QStringLiteral("All Files (*.*)")});
+    dialog.selectNameFilter(QStringLiteral("Library files (*.lib)"));
+    dialog.setDefaultSuffix(QStringLiteral("lib"));
+    return chosenFile(dialog);
+}

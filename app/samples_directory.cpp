@@ -1,0 +1,12 @@
+#include "samples_directory.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+QString samplesDirectory() {
+    const QDir installed(QCoreApplication::applicationDirPath() +
+                         QStringLiteral("/../share/cobblestack/samples"));
+    if (installed.exists()) return installed.canonicalPath();
+    return QFile::decodeName(COBBLESTACK_SOURCE_SAMPLES_DIR);
+}
