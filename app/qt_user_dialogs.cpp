@@ -1,7 +1,9 @@
 #include "qt_user_dialogs.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 
 namespace {
@@ -43,9 +45,17 @@ QString QtUserDialogs::chooseLibraryFile(QWidget* owner, const QString& startDir
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(
-        {QStringLiteral("Library files (*.lib)"), QStringLiteral("All Files (*.*)")});
-    dialog.selectNameFilter(QStringLiteral("Library files (*.lib)"));
+    const QString libraryFiles = QStringLiteral("Library files (*.lib)");
+    const QString allFiles = QStringLiteral("All Files (*.*)");
+    dialog.setNameFilters({libraryFiles, allFiles});
+    dialog.selectNameFilter(libraryFiles);
     dialog.setDefaultSuffix(QStringLiteral("lib"));
+    // "*.*" means every file to the user, but Qt would hide the names without a dot.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, allFiles](const QString& filter) {
+                         auto* files = dialog.findChild<QFileSystemModel*>();
+                         if (filter == allFiles && files)
+                             files->setNameFilters({QStringLiteral("*")});
+                     });
     return chosenFile(dialog);
 }
