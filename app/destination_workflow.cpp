@@ -103,6 +103,9 @@ void LibraryManagerDialog::refuseCopy(int lampState, const QString& message) {
     statusLight_->setState(lampState);
     messageText_->setText(message);
     lampTimer_->start();
+    // Disabling the focused button would hand the focus to "Save Library File", where Enter
+    // would then save; the list the user copies from is the better place for it.
+    if (copyButton_->hasFocus()) sourceList_->setFocus();
     copyButton_->setEnabled(false);
     copyAllowed_ = false;
 }

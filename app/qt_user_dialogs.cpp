@@ -2,11 +2,18 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QMessageBox>
 
 namespace {
+
+/// Starts in `directory` when it exists; the dialog would otherwise take its last part for a
+/// file name to select.
+void startIn(QFileDialog& dialog, const QString& directory) {
+    if (!directory.isEmpty() && QDir(directory).exists()) dialog.setDirectory(directory);
+}
 
 QString chosenFile(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted) return {};
@@ -30,7 +37,8 @@ void QtUserDialogs::reportFailure(QWidget* owner, const QString& text) {
 
 QString QtUserDialogs::chooseFileInDirectory(QWidget* owner, const QString& startDirectory) {
     // Any name is accepted, also one typed that does not exist: only its directory is used.
-    QFileDialog dialog(owner, {}, startDirectory);
+    QFileDialog dialog(owner);
+    startIn(dialog, startDirectory);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -41,7 +49,8 @@ QString QtUserDialogs::chooseLibraryFile(QWidget* owner, const QString& startDir
     // An open dialog serves loading and saving alike; a name that does not exist yet starts a new
     // library. The pattern matches MYLIB.LIB as well as mylib.lib, since Qt's dialog compares
     // names without regard to case.
-    QFileDialog dialog(owner, {}, startDirectory);
+    QFileDialog dialog(owner);
+    startIn(dialog, startDirectory);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);

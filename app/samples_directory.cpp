@@ -8,5 +8,6 @@ QString samplesDirectory() {
     const QDir installed(QCoreApplication::applicationDirPath() +
                          QStringLiteral("/../share/cobblestack/samples"));
     if (installed.exists()) return installed.canonicalPath();
-    return QFile::decodeName(COBBLESTACK_SOURCE_SAMPLES_DIR);
+    const QDir source(QFile::decodeName(COBBLESTACK_SOURCE_SAMPLES_DIR));
+    return source.exists() ? source.absolutePath() : QString();
 }

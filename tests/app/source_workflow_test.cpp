@@ -168,17 +168,6 @@ TEST_P(SwitchingFiles, AsksTheSourceQuestionAndObeysIt) {
 
 INSTANTIATE_TEST_SUITE_P(WindowTest, SwitchingFiles, testing::Bool());
 
-TEST_F(WindowTest, SwitchingFilesFreesTheShownComponentFirst) {
-    writeLibrary(folder / "A.LIB", {"ONE", "TWO"});
-    writeLibrary(folder / "B.LIB", {"THREE"});
-    locate(folder.path());
-    openFile("A.LIB");
-    choose("sourceList", "TWO");
-    ASSERT_EQ(shownName(), "TWO");
-    openFile("B.LIB");
-    EXPECT_EQ(window->shownComponent(), nullptr);
-}
-
 TEST_F(WindowTest, UpdateLibraryWritesTheSourceBackToItsOwnFile) {
     writeLibrary(folder / "A.LIB", {"ONE", "TWO", "THREE"});
     fs::create_directory(folder / "other");
