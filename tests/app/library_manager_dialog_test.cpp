@@ -275,16 +275,19 @@ TEST_F(WindowTest, ClosingAfterAFailedSaveAsksAgainUntilTheUserGivesUp) {
     EXPECT_TRUE(window->isHidden());
 }
 
-TEST_F(WindowTest, ClosingTwiceAsksOnce) {
+TEST_F(WindowTest, ClosingByTheCloseBoxAsksOnceAndCannotBeCancelled) {
     writeLibrary(folder / "A.LIB", {"ONE", "TWO"});
     locate(folder.path());
     openFile("A.LIB");
     choose("sourceList", "ONE");
     click("deleteSourceButton");
     dialogs.answers = {false};
-    window->reject();
+    window->close();  // what the title bar's close box does
     window->accept();
-    EXPECT_EQ(dialogs.questions.size(), 1);
+    settle();
+    EXPECT_EQ(dialogs.questions, QStringList({kSourceQuestion}));
+    EXPECT_TRUE(window->isHidden());
+    EXPECT_EQ(window->sourceLibrary(), nullptr);
 }
 
 TEST_F(WindowTest, AboutBoxOpensFromF1AndChangesNothing) {
