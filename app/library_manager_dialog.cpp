@@ -53,15 +53,17 @@ private:
     int height_;
 };
 
-// The window's three questions and the source of its title.
 const char* const kTitle = "Protel Autotrax Library Manager";
 const char* const kSourceQuestion = "Source library has changed.\n\nSave it?";
 const char* const kDestinationQuestion = "Destination library has changed.\n\nSave it?";
 
+// The lamp's images for its idle, full and duplicate states.
 constexpr int kIdleLamp = 134;
 constexpr int kFullLamp = 133;
 constexpr int kDuplicateLamp = 130;
 
+/// Places `control` at a rectangle given in dialog units and names it for tests and tools; `id`
+/// 0 marks a control without an id of its own.
 template <typename Control>
 Control* place(Control* control, const DialogUnits& units, QRect rectInUnits, int id,
                const char* objectName) {
