@@ -1,10 +1,6 @@
-#include <QApplication>
-#include <QWidget>
+#include "library_manager_app.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle("Protel Autotrax Library Manager");
-    window.show();
-    return app.exec();
+    LibraryManagerApp app(argc, argv);
+    return app.run();
 }

@@ -1,0 +1,140 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointF>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+class Component;
+class Library;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class SortedListBox;
+class StatusLight;
+class UserDialogs;
+class ViewerPanel;
+
+/// The main window: the file list of a located directory, the source library with its component
+/// list, the viewer, and the destination library being assembled by copying components into it.
+/// It owns both libraries; the viewer only refers to the component it shows, and the window
+/// clears it before that component or its library goes away.
+///
+/// Every question and file choice goes through the `UserDialogs` it is given, which must outlive
+/// it. Closing cannot be cancelled: the window hides, offers to save a changed source and then a
+/// changed destination library, and frees both.
+class LibraryManagerDialog final : public QDialog {
+    Q_OBJECT
+public:
+    explicit LibraryManagerDialog(UserDialogs& dialogs, QWidget* parent = nullptr);
+    ~LibraryManagerDialog() override;
+
+    /// Brings the counters and the button states up to date with the lists. Runs by itself each
+    /// time the event loop has handled events and is about to wait for more.
+    void refreshControls();
+
+    /// Opens the About box modally.
+    void showAboutBox();
+
+    bool sourceModified() const { return sourceModified_; }
+    bool destinationModified() const { return destinationModified_; }
+    bool copyAllowed() const { return copyAllowed_; }
+    const QString& sourcePath() const { return sourcePath_; }
+    const QString& sourceDirectory() const { return sourceDirectory_; }
+    const QString& destinationPath() const { return destinationPath_; }
+    const QString& destinationName() const { return destinationName_; }
+    const Library* sourceLibrary() const { return sourceLibrary_.get(); }
+    const Library* destinationLibrary() const { return destinationLibrary_.get(); }
+    /// The component the viewer shows, or none.
+    const Component* shownComponent() const;
+
+signals:
+    /// Sent at the end of each `refreshControls`.
+    void controlsRefreshed();
+
+protected:
+    /// Ends the window: hides it, then asks the save questions and frees both libraries. Runs
+    /// once; a second call does nothing.
+    void done(int result) override;
+    /// Notes which events were handled since the last refresh, and applies the Delete key rule
+    /// before the focused list sees the key.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    /// Whether a save wrote its file; a failure has already been shown to the user.
+    enum class SaveOutcome { saved, failed, notWritten };
+
+    void createControls();
+    void runIdleRefresh();
+    void noteHandledEvent(QObject* watched, QEvent* event);
+
+    static const Component* selectedComponent(const SortedListBox& list, const Library* library);
+    void showSelected(SortedListBox& list, const Library* library);
+    bool removeSelected(SortedListBox& list, Library* library);
+    void reportSaveFailure(const QString& what, const std::string& reason);
+
+    void promptSaveSource();
+    void promptSaveDestination();
+
+    void locateDirectory();
+    void openSelectedFile();
+    void showSelectedSource();
+    void deleteSelectedSource();
+    SaveOutcome saveSource();
+
+    QString chooseDestinationFile();
+    void resetDestination();
+    void loadDestination();
+    SaveOutcome saveDestination();
+    void clearDestination();
+    void copyComponent();
+    void refuseCopy(int lampState, const QString& message);
+    void onLampTimer();
+    void showSelectedDestination();
+    void deleteSelectedDestination();
+
+    UserDialogs& dialogs_;
+
+    std::unique_ptr<Library> sourceLibrary_;
+    std::unique_ptr<Library> destinationLibrary_;
+    bool copyAllowed_ = true;
+    int destinationCount_ = 0;
+    int sourceCount_ = 0;
+    bool sourceModified_ = false;
+    bool destinationModified_ = false;
+    QString sourcePath_;
+    QString sourceDirectory_;
+    QString destinationPath_;
+    QString destinationName_;
+
+    bool refreshPending_ = true;
+    QPointF lastMousePosition_;
+    bool closing_ = false;
+
+    QPushButton* closeButton_ = nullptr;
+    SortedListBox* fileList_ = nullptr;
+    QPushButton* locateButton_ = nullptr;
+    SortedListBox* sourceList_ = nullptr;
+    ViewerPanel* viewerPanel_ = nullptr;
+    QPushButton* updateButton_ = nullptr;
+    SortedListBox* destinationList_ = nullptr;
+    QPushButton* deleteDestinationButton_ = nullptr;
+    QPushButton* copyButton_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* deleteSourceButton_ = nullptr;
+    QPushButton* loadButton_ = nullptr;
+    QLineEdit* sourceCountField_ = nullptr;
+    QLineEdit* destinationCountField_ = nullptr;
+    QLabel* messageText_ = nullptr;
+    StatusLight* statusLight_ = nullptr;
+    QLineEdit* destinationNameField_ = nullptr;
+    QPushButton* clearButton_ = nullptr;
+    QTimer* lampTimer_ = nullptr;
+    QAction* closeAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+};

@@ -1,0 +1,70 @@
+#include "qt_user_dialogs.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QMessageBox>
+
+namespace {
+
+/// Starts in `directory` when it exists; the dialog would otherwise take its last part for a
+/// file name to select.
+void startIn(QFileDialog& dialog, const QString& directory) {
+    if (!directory.isEmpty() && QDir(directory).exists()) dialog.setDirectory(directory);
+}
+
+QString chosenFile(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted) return {};
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : files.first();
+}
+
+}  // namespace
+
+bool QtUserDialogs::askYesNo(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, owner);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtUserDialogs::reportFailure(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text,
+                    QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString QtUserDialogs::chooseFileInDirectory(QWidget* owner, const QString& startDirectory) {
+    // Any name is accepted, also one typed that does not exist: only its directory is used.
+    QFileDialog dialog(owner);
+    startIn(dialog, startDirectory);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    return chosenFile(dialog);
+}
+
+QString QtUserDialogs::chooseLibraryFile(QWidget* owner, const QString& startDirectory) {
+    // An open dialog serves loading and saving alike; a name that does not exist yet starts a new
+    // library. The pattern matches MYLIB.LIB as well as mylib.lib, since Qt's dialog compares
+    // names without regard to case.
+    QFileDialog dialog(owner);
+    startIn(dialog, startDirectory);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QString libraryFiles = QStringLiteral("Library files (*.lib)");
+    const QString allFiles = QStringLiteral("All Files (*.*)");
+    dialog.setNameFilters({libraryFiles, allFiles});
+    dialog.selectNameFilter(libraryFiles);
+    dialog.setDefaultSuffix(QStringLiteral("lib"));
+    // "*.*" means every file to the user, but Qt would hide the names without a dot.
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, allFiles](const QString& filter) {
+                         auto* files = dialog.findChild<QFileSystemModel*>();
+                         if (filter == allFiles && files)
+                             files->setNameFilters({QStringLiteral("*")});
+                     });
+    return chosenFile(dialog);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "name_list.h"
+
+#include <QListWidget>
+
+/// A single-selection list box that keeps its entries in ascending order regardless of letter
+/// case, a new entry going after those that compare equal to it. Names from a library arrive as
+/// 8-bit codes and are shown through Latin-1, so every code from 0 to 255 maps to one character
+/// and a shown name converts back to the very same bytes.
+///
+/// Only the user's own selection changes are announced (`itemSelectionChanged`): changes made
+/// through the functions below, as the program's own, are not, so a handler never runs because
+/// another handler refilled a list.
+class SortedListBox final : public QListWidget, public NameList {
+    Q_OBJECT
+public:
+    explicit SortedListBox(QWidget* parent = nullptr);
+
+    /// Empties the list (as a name list for a library, or for the program).
+    void clear() override;
+    /// Adds a library name at its sorted place.
+    void append(const std::string& name) override;
+    /// Adds a text at its sorted place.
+    void addSorted(const QString& text);
+
+    /// The row of the selected entry, or -1 when nothing is selected.
+    int selectedRow() const;
+    /// The text of the selected entry; empty when nothing is selected.
+    QString selectedText() const;
+    /// The bytes of the selected entry as a library stores a name.
+    std::string selectedName() const;
+
+    /// Removes the entry at `row`.
+    void removeRow(int row);
+    /// Selects the entry at `row`, or nothing when there is no such row.
+    void selectRow(int row);
+
+    /// The entries from top to bottom, for tests and diagnostics.
+    QStringList texts() const;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+/// The questions and file choices the window puts to the user. The window asks through this
+/// interface only, so the program shows real boxes and dialogs while tests answer from a script.
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+
+    /// A Yes/No question with a warning icon, owned by `owner`; true only for Yes.
+    virtual bool askYesNo(QWidget* owner, const QString& text) = 0;
+
+    /// Tells the user that something failed and why; returns once the user has read it.
+    virtual void reportFailure(QWidget* owner, const QString& text) = 0;
+
+    /// Lets the user pick or type any file of the directory to be listed, starting in
+    /// `startDirectory`. The full path of the answer, which need not exist; empty when cancelled.
+    virtual QString chooseFileInDirectory(QWidget* owner, const QString& startDirectory) = 0;
+
+    /// Lets the user pick or type the destination library file, offering *.lib files first and
+    /// adding ".lib" to a typed name without extension. The full path, which need not exist;
+    /// empty when cancelled.
+    virtual QString chooseLibraryFile(QWidget* owner, const QString& startDirectory) = 0;
+};

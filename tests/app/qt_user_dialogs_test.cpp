@@ -1,0 +1,74 @@
+#include "qt_user_dialogs.h"
+
+#include "library_file_builder.h"
+#include "window_test_support.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QListView>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+/// The names the file dialog lists once it has read its folder.
+QStringList listedNames(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    if (!view) return {};
+    QStringList names;
+    const QModelIndex root = view->rootIndex();
+    for (int row = 0; row < view->model()->rowCount(root); ++row) {
+        names.append(view->model()->index(row, 0, root).data().toString());
+    }
+    names.sort();
+    return names;
+}
+
+/// Opens the destination file dialog on `folder`, lets `inspect` look at it, and cancels it.
+void inspectLibraryFileDialog(const QString& folder,
+                              const std::function<void(QFileDialog&)>& inspect) {
+    bool inspected = false;
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [&inspected, timer, inspect] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        timer->stop();
+        timer->deleteLater();
+        inspect(*dialog);
+        inspected = true;
+        dialog->reject();
+    });
+    timer->start();
+    QtUserDialogs dialogs;
+    EXPECT_EQ(dialogs.chooseLibraryFile(nullptr, folder), QString());
+    EXPECT_TRUE(inspected);
+}
+
+}  // namespace
+
+TEST(QtUserDialogs, LibraryFilterShowsLibFilesOfEitherCaseAndAllFilesShowsEverything) {
+    TemporaryDirectory folder;
+    for (const char* name : {"UPPER.LIB", "lower.lib", "other.txt", "noext"}) {
+        writeFileBytes(folder / name, std::vector<std::uint8_t>(20, 0));
+    }
+    inspectLibraryFileDialog(toQString(folder.path()), [](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.nameFilters(), QStringList({"Library files (*.lib)", "All Files (*.*)"}));
+        EXPECT_EQ(dialog.selectedNameFilter(), "Library files (*.lib)");
+        EXPECT_EQ(dialog.defaultSuffix(), "lib");
+        EXPECT_TRUE(waitUntil([&] { return listedNames(dialog).size() >= 2; }));
+        spinEventLoop(100);
+        EXPECT_EQ(listedNames(dialog), QStringList({"UPPER.LIB", "lower.lib"}));
+        // Chosen as the user does, with the keyboard on the file type box.
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        QTest::keyClick(types, Qt::Key_Down);
+        EXPECT_EQ(dialog.selectedNameFilter(), "All Files (*.*)");
+        EXPECT_TRUE(waitUntil([&] { return listedNames(dialog).size() >= 4; }, 2000))
+            << listedNames(dialog).join(", ").toStdString();
+    });
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "user_dialogs.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+/// Answers the window's questions and file choices from a script and records what was asked.
+/// A question or file choice that the script did not foresee fails the test and is answered No
+/// or cancelled.
+class ScriptedUserDialogs final : public UserDialogs {
+public:
+    bool askYesNo(QWidget*, const QString& text) override {
+        questions.append(text);
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text.toStdString();
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    void reportFailure(QWidget*, const QString& text) override { failures.append(text); }
+
+    QString chooseFileInDirectory(QWidget*, const QString& startDirectory) override {
+        directoryStarts.append(startDirectory);
+        return next("Locate Directory");
+    }
+
+    QString chooseLibraryFile(QWidget*, const QString& startDirectory) override {
+        libraryFileStarts.append(startDirectory);
+        return next("destination file");
+    }
+
+    /// Yes is true; each question takes the next answer.
+    std::deque<bool> answers;
+    /// Each file dialog takes the next path; an empty one cancels.
+    std::deque<QString> files;
+
+    QStringList questions;
+    QStringList failures;
+    QStringList directoryStarts;
+    QStringList libraryFileStarts;
+
+private:
+    QString next(const char* which) {
+        if (files.empty()) {
+            ADD_FAILURE() << "unexpected " << which << " dialog";
+            return {};
+        }
+        QString path = files.front();
+        files.pop_front();
+        return path;
+    }
+};
