@@ -1,10 +1,13 @@
 #include "dialog_units.h"
 
+#include <QPoint>
 #include <QString>
 
 #include <cstdint>
 
 namespace {
+
+constexpr int kLetterCount = 52;
 
 // value * numerator / denominator, rounded to the nearest integer with halves away from zero;
 // the product is formed in 64 bits so large layouts cannot overflow.
@@ -16,27 +19,25 @@ int scaleRounded(int value, int numerator, int denominator) {
     return static_cast<int>(rounded);
 }
 
-int horizontalPixels(const QFontMetrics& metrics, int units) {
-    return scaleRounded(units, dialogAverageCharWidth(metrics), 4);
-}
-
-int verticalPixels(const QFontMetrics& metrics, int units) {
-    return scaleRounded(units, metrics.height(), 8);
-}
-
 }  // namespace
 
+DialogUnits::DialogUnits(const QFontMetrics& metrics)
+    : lettersWidth_(metrics.horizontalAdvance(
+          QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"))),
+      lineHeight_(metrics.height()) {}
+
+int DialogUnits::x(int units) const { return scaleRounded(units, lettersWidth_, kLetterCount * 4); }
+
+int DialogUnits::y(int units) const { return scaleRounded(units, lineHeight_, 8); }
+
+QRect DialogUnits::rect(int left, int top, int width, int height) const {
+    return QRect(QPoint(x(left), y(top)), QPoint(x(left + width) - 1, y(top + height) - 1));
+}
+
 QRect dialogUnitsToPixels(const QFontMetrics& metrics, int x, int y, int width, int height) {
-    return {horizontalPixels(metrics, x), verticalPixels(metrics, y),
-            horizontalPixels(metrics, width), verticalPixels(metrics, height)};
+    return DialogUnits(metrics).rect(x, y, width, height);
 }
 
 QSize dialogUnitsToPixels(const QFontMetrics& metrics, int width, int height) {
-    return {horizontalPixels(metrics, width), verticalPixels(metrics, height)};
-}
-
-int dialogAverageCharWidth(const QFontMetrics& metrics) {
-    static const QString kLetters =
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    return scaleRounded(metrics.horizontalAdvance(kLetters), 1, 52);
+    return DialogUnits(metrics).size(width, height);
 }

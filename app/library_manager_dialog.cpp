@@ -2,6 +2,8 @@
 
 #include "about_dialog.h"
 #include "app_icon.h"
+#include "dialog_units.h"
+#include "lamp_images.h"
 #include "library.h"
 #include "sorted_list_box.h"
 #include "status_light.h"
@@ -25,42 +27,9 @@
 
 namespace {
 
-/// Lays controls out in dialog units: a horizontal unit is a quarter of the font's average
-/// character width, a vertical one an eighth of its height. The average width is taken over the
-/// 52 letters, as dialog layouts have always measured it, and is not rounded to whole pixels:
-/// with common Linux fonts the rounding alone would clip captions that just fit ("Components:").
-/// Only the resulting pixel values are rounded.
-class DialogUnits {
-public:
-    explicit DialogUnits(const QFontMetrics& metrics)
-        : lettersWidth_(metrics.horizontalAdvance(
-              QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"))),
-          height_(metrics.height()) {}
-
-    int x(int units) const { return rounded(units * lettersWidth_, 52 * 4); }
-    int y(int units) const { return rounded(units * height_, 8); }
-    QRect rect(int left, int top, int width, int height) const {
-        // Edges are converted, not sizes, so that controls that touch in units touch on screen.
-        return QRect(QPoint(x(left), y(top)), QPoint(x(left + width) - 1, y(top + height) - 1));
-    }
-
-private:
-    static int rounded(int numerator, int denominator) {
-        return (2 * numerator + denominator) / (2 * denominator);
-    }
-
-    int lettersWidth_;
-    int height_;
-};
-
 const char* const kTitle = "Protel Autotrax Library Manager";
 const char* const kSourceQuestion = "Source library has changed.\n\nSave it?";
 const char* const kDestinationQuestion = "Destination library has changed.\n\nSave it?";
-
-// The lamp's images for its idle, full and duplicate states.
-constexpr int kIdleLamp = 134;
-constexpr int kFullLamp = 133;
-constexpr int kDuplicateLamp = 130;
 
 /// Places `control` at a rectangle given in dialog units and names it for tests and tools; `id`
 /// 0 marks a control without an id of its own.
@@ -161,7 +130,7 @@ LibraryManagerDialog::~LibraryManagerDialog() {
 
 void LibraryManagerDialog::createControls() {
     const DialogUnits units{QFontMetrics(font())};
-    setFixedSize(units.x(537), units.y(265));
+    setFixedSize(units.size(537, 265));
 
     // Created in tab order; the labels, the viewer and the lamp take no focus.
     closeButton_ =
@@ -198,8 +167,9 @@ void LibraryManagerDialog::createControls() {
                                         {453, 26, 43, 12}, 0, "destinationCountLabel");
     messageText_ =
         place(makeLabel(this, tr("Duplicate!")), units, {453, 7, 58, 15}, 1014, "messageText");
-    statusLight_ = place(new StatusLight(kIdleLamp, kFullLamp, kDuplicateLamp, 0, this), units,
-                         {515, 8, 15, 13}, 1013, "statusLight");
+    statusLight_ =
+        place(new StatusLight(kIdleLampImage, kFullLampImage, kDuplicateLampImage, 0, this), units,
+              {515, 8, 15, 13}, 1013, "statusLight");
     destinationNameField_ =
         place(makeReadOnlyField(this), units, {453, 186, 75, 14}, 1015, "destinationNameField");
     clearButton_ =

@@ -141,32 +141,34 @@ TEST(ApplicationIcon, HasBothSizesCompiledInAndTheAboutBoxShowsTheLargeOne) {
     EXPECT_EQ(child<QLabel>(dialog, "icon")->pixmap().toImage(), icon.pixmap(32, 32).toImage());
 }
 
-// Four horizontal units are one average character and eight vertical units one line, at any
-// size; values between are rounded to the nearest pixel, not cut off.
+// Four horizontal units are one average letter and eight vertical units one line, at any size;
+// values between are rounded to the nearest pixel, not cut off.
 TEST(DialogUnits, ScaleWithTheFontAndRound) {
     for (int pointSize = 6; pointSize <= 20; ++pointSize) {
         QFont font = QApplication::font();
         font.setPointSize(pointSize);
         const QFontMetrics metrics(font);
-        const int average = dialogAverageCharWidth(metrics);
+        const DialogUnits units(metrics);
+        const double average =
+            metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") /
+            52.0;
         const int line = metrics.height();
-        EXPECT_EQ(dialogUnitsToPixels(metrics, 4, 8, 12, 16),
-                  QRect(average, line, 3 * average, 2 * line))
-            << pointSize << " pt";
-        EXPECT_EQ(dialogUnitsToPixels(metrics, 8, 24), QSize(2 * average, 3 * line));
-        for (int units = -7; units <= 7; ++units) {
-            const QRect r = dialogUnitsToPixels(metrics, units, units, units, units);
-            EXPECT_LE(std::abs(r.x() - units * average / 4.0), 0.5) << units << " at " << pointSize;
-            EXPECT_LE(std::abs(r.y() - units * line / 8.0), 0.5) << units << " at " << pointSize;
-            EXPECT_EQ(r.width(), r.x());
+        EXPECT_EQ(units.y(8), line);
+        EXPECT_EQ(units.size(8, 24).height(), 3 * line);
+        for (int n = -7; n <= 40; ++n) {
+            EXPECT_LE(std::abs(units.x(n) - n * average / 4.0), 0.5) << n << " at " << pointSize;
+            EXPECT_LE(std::abs(units.y(n) - n * line / 8.0), 0.5) << n << " at " << pointSize;
         }
     }
 }
 
-// The average is that of the letters of running text, not the font's wider "average" figure.
-TEST(DialogUnits, AverageIsThatOfTheLetters) {
-    const QFontMetrics metrics(QApplication::font());
-    const int letters =
-        metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    EXPECT_LE(std::abs(dialogAverageCharWidth(metrics) - letters / 52.0), 0.5);
+// Rectangles that touch in dialog units touch on screen: no gap or overlap from rounding sizes.
+TEST(DialogUnits, NeighboursShareTheirEdge) {
+    const DialogUnits units{QFontMetrics(QApplication::font())};
+    for (int left = 0; left < 40; ++left) {
+        const QRect a = units.rect(left, left, 13, 7);
+        const QRect b = units.rect(left + 13, left + 7, 11, 5);
+        EXPECT_EQ(a.right() + 1, b.left()) << left;
+        EXPECT_EQ(a.bottom() + 1, b.top()) << left;
+    }
 }
