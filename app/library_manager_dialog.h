@@ -106,6 +106,8 @@ private:
     int destinationCount_ = 0;
     int sourceCount_ = 0;
     bool sourceModified_ = false;
+    /// Whether the source was read from a library file; only then may "Update Library" write.
+    bool sourceFromLibraryFile_ = false;
     bool destinationModified_ = false;
     QString sourcePath_;
     QString sourceDirectory_;

@@ -9,6 +9,7 @@
 #include "user_dialogs.h"
 #include "viewer_panel.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -41,7 +42,8 @@ void LibraryManagerDialog::openSelectedFile() {
     if (sourceLibrary_) viewerPanel_->releaseComponentsOf(*sourceLibrary_);
     sourceLibrary_ = std::make_unique<Library>();
     sourceList_->clear();
-    sourceLibrary_->load(QFile::encodeName(sourcePath_).toStdString(), *sourceList_);
+    sourceFromLibraryFile_ =
+        sourceLibrary_->load(QFile::encodeName(sourcePath_).toStdString(), *sourceList_);
     sourceModified_ = false;
 }
 
@@ -57,6 +59,15 @@ void LibraryManagerDialog::deleteSelectedSource() {
 
 LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveSource() {
     if (!sourceLibrary_) return SaveOutcome::notWritten;
+    if (!sourceFromLibraryFile_) {
+        // Writing would create a stray file for the placeholder entry, or replace a file that
+        // could not be read as a library, perhaps someone else's, by an empty library.
+        dialogs_.reportFailure(
+            this, tr("There is no library to update: \"%1\" could not be read as a library "
+                     "file, so it was left as it is.")
+                      .arg(QDir::toNativeSeparators(sourcePath_)));
+        return SaveOutcome::notWritten;
+    }
     const SaveResult result = sourceLibrary_->save(QFile::encodeName(sourcePath_).toStdString());
     if (!result) {
         // The library stays marked changed, so closing or opening another file offers it again.

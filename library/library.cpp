@@ -6,15 +6,15 @@
 #include <array>
 #include <cstring>
 
-void Library::load(const std::string& path, NameList& names) {
+bool Library::load(const std::string& path, NameList& names) {
     names.clear();
     const auto image = readFilePrefix(path, kMaxUsefulFileSize);
-    if (image) loadImage(*image, names);
+    return image && loadImage(*image, names);
 }
 
-void Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
+bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
     names.clear();
-    if (!hasLibrarySignature(image)) return;
+    if (!hasLibrarySignature(image)) return false;
     const ByteReader file(image);
     for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
         // A slot cut short by the end of the file is taken as empty.
@@ -26,6 +26,7 @@ void Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
         insertAtHead(std::move(component), names);
         added.readPrimitives(file);
     }
+    return true;
 }
 
 void Library::insertAtHead(std::unique_ptr<Component> component, NameList& names) {

@@ -22,11 +22,12 @@ public:
 
     /// Fills this (empty) library from the file at `path`, appending each component's name to
     /// `names`, which it empties first. A file that cannot be read or does not carry the
-    /// signature leaves both empty; damaged parts are dropped by the format's rules.
-    void load(const std::string& path, NameList& names);
+    /// signature leaves both empty; damaged parts are dropped by the format's rules. Says whether
+    /// the file was a library (callers that need not know may ignore it).
+    bool load(const std::string& path, NameList& names);
 
     /// `load` on a file image already in memory.
-    void loadImage(std::span<const std::uint8_t> image, NameList& names);
+    bool loadImage(std::span<const std::uint8_t> image, NameList& names);
 
     /// The first component from the head whose name is exactly `text`, byte for byte; none for
     /// an empty text or one longer than 13 bytes.

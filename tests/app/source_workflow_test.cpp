@@ -199,3 +199,23 @@ TEST_F(WindowTest, AFailedUpdateIsReportedAndTheSourceStaysChanged) {
         << dialogs.failures.first().toStdString();
     EXPECT_TRUE(window->sourceModified());
 }
+
+// "Update Library" must not create a file for the placeholder entry, nor replace a listed file
+// that no longer reads as a library by an empty library.
+TEST_F(WindowTest, UpdateWritesOnlyOverALibraryItRead) {
+    fs::create_directory(folder / "none");
+    locate(folder / "none");
+    openFile("NO LIB FILES FOUND!");
+    click("updateButton");
+    EXPECT_FALSE(fs::exists(folder / "none" / "NO LIB FILES FOUND!"));
+    EXPECT_EQ(dialogs.failures.size(), 1);
+
+    writeLibrary(folder / "A.LIB", {"ONE"});
+    locate(folder.path());
+    const std::vector<std::uint8_t> notes(64, 'x');
+    writeFileBytes(folder / "A.LIB", notes);  // replaced after the scan listed it
+    openFile("A.LIB");
+    click("updateButton");
+    EXPECT_EQ(readFileBytes(folder / "A.LIB"), notes);
+    EXPECT_EQ(dialogs.failures.size(), 2);
+}

@@ -150,6 +150,15 @@ TEST_F(LibraryFiles, SignatureDecidesAndHeaderIsRewritten) {
     EXPECT_EQ(loadBytes({file.bytes().begin(), file.bytes().begin() + 15})->size(), 0u);
 }
 
+TEST_F(LibraryFiles, LoadSaysWhetherTheFileWasALibrary) {
+    LibraryFileBuilder file;
+    writeFileBytes(dir / "EMPTY.LIB", file.bytes());
+    writeFileBytes(dir / "TEXT.LIB", std::vector<std::uint8_t>(100, 'x'));
+    EXPECT_TRUE(Library().load((dir / "EMPTY.LIB").string(), list));
+    EXPECT_FALSE(Library().load((dir / "TEXT.LIB").string(), list));
+    EXPECT_FALSE(Library().load((dir / "NONE.LIB").string(), list));
+}
+
 TEST_F(LibraryFiles, MissingFileLoadsEmptyAndEmptiesTheNameList) {
     list.names = {"stale"};
     EXPECT_EQ(loadFile(dir / "NOPE.LIB")->size(), 0u);
