@@ -7,6 +7,9 @@ LibraryManagerApp::LibraryManagerApp(int& argc, char** argv) : application_(argc
     // The program ends when the window's modal run returns, not when a window closes: the save
     // questions come after the window has gone.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The caption of the program's message boxes, and the name desktops show.
+    QApplication::setApplicationName(QStringLiteral("Cobblestack"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("cobblestack"));
 }
 
 int LibraryManagerApp::run() {
