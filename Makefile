@@ -48,7 +48,7 @@ fuzz: fuzz-build
 
 bench: deps
 	cmake -S . -B $(BUILD_DIR)/bench $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release \
-	    -DBUILD_TESTS=OFF -DBUILD_BENCHMARKS=ON
+	    -DBUILD_GUI=ON -DBUILD_APP=OFF -DBUILD_TESTS=OFF -DBUILD_BENCHMARKS=ON
 	cmake --build $(BUILD_DIR)/bench -j $(JOBS)
 	$(BUILD_DIR)/bench/bench/core_bench
 	@if [ -x $(BUILD_DIR)/bench/bench/viewer_bench ]; then \
