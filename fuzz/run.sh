@@ -6,6 +6,5 @@ fuzzer=$1 corpus=$2 seconds=$3
 here=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "$corpus"
 cp -n "$here"/samples/*.LIB "$corpus"/ 2>/dev/null || true
-cp -n "$here"/tests/data/*/*.LIB "$corpus"/ 2>/dev/null || true
 "$fuzzer" "$corpus" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=4096 \
     -print_final_stats=1 -artifact_prefix="$(dirname "$corpus")/"

@@ -60,7 +60,6 @@ TemporaryDirectory::~TemporaryDirectory() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::filesystem::path testDataDir() { return TEST_DATA_DIR; }
 std::filesystem::path samplesDir() { return SAMPLES_DIR; }
 std::filesystem::path sharedLibrariesDir() {
     // The team's shared library files lie beside the checkout; a run elsewhere names them.

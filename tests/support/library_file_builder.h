@@ -46,8 +46,7 @@ private:
     std::filesystem::path path_;
 };
 
-/// Where the project's fixtures, the sample libraries and the shared library files live. The
+/// Where the sample libraries and the shared library files live. The
 /// shared files are looked for beside the checkout, or where COBBLESTACK_SHARED_LIBRARIES says.
-std::filesystem::path testDataDir();
 std::filesystem::path samplesDir();
 std::filesystem::path sharedLibrariesDir();
