@@ -30,4 +30,4 @@ else
 fi
 export DEBIAN_FRONTEND=noninteractive
 "${run[@]}" apt-get update -q || echo "warning: apt-get update failed; trying the install anyway" >&2
-"${run[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+"${run[@]}" apt-get install -y -q "${missing[@]}"
