@@ -100,6 +100,11 @@ SaveResult writeFileAtomically(const std::string& path, std::span<const std::uin
     if (exists && S_ISDIR(existing.st_mode)) {
         return SaveResult::failure(describe("Cannot save over the folder", target, EISDIR));
     }
+    // Renaming over a file needs only the folder's permission; a file its owner made read-only
+    // to protect it is left alone, as writing into it directly would be refused too.
+    if (exists && ::access(target.c_str(), W_OK) != 0) {
+        return SaveResult::failure(describe("Cannot write to", target, errno));
+    }
 
     fs::path temporary;
     const int fd = createSibling(target, temporary);

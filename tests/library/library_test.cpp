@@ -12,6 +12,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -338,6 +339,15 @@ TEST_F(LibraryFiles, SaveKeepsPermissionsAndFollowsLinks) {
     EXPECT_EQ(fs::file_size(real), 6416u);
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(LibraryFiles, ReadOnlyFileIsNotReplaced) {
+    if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
+    const fs::path target = dir / "LOCKED.LIB";
+    writeFileBytes(target, std::vector<std::uint8_t>(10, 1));
+    fs::permissions(target, fs::perms::owner_read);
+    EXPECT_FALSE(Library().save(target.string()));
+    EXPECT_EQ(fs::file_size(target), 10u);
 }
 
 TEST_F(LibraryFiles, EveryTruncationLoadsCleanly) {
