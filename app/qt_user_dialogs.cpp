@@ -9,10 +9,14 @@
 
 namespace {
 
-/// Starts in `directory` when it exists; the dialog would otherwise take its last part for a
-/// file name to select.
-void startIn(QFileDialog& dialog, const QString& directory) {
+/// Sets up an open-file dialog that accepts any name, also one typed that does not exist yet, and
+/// starts in `directory` when it exists (the dialog would otherwise take its last part for a file
+/// name to select).
+void prepareOpenDialog(QFileDialog& dialog, const QString& directory) {
     if (!directory.isEmpty() && QDir(directory).exists()) dialog.setDirectory(directory);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
 }
 
 QString chosenFile(QFileDialog& dialog) {
@@ -36,12 +40,9 @@ void QtUserDialogs::reportFailure(QWidget* owner, const QString& text) {
 }
 
 QString QtUserDialogs::chooseFileInDirectory(QWidget* owner, const QString& startDirectory) {
-    // Any name is accepted, also one typed that does not exist: only its directory is used.
+    // Only the directory of the chosen name is used.
     QFileDialog dialog(owner);
-    startIn(dialog, startDirectory);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    prepareOpenDialog(dialog, startDirectory);
     return chosenFile(dialog);
 }
 
@@ -50,10 +51,7 @@ QString QtUserDialogs::chooseLibraryFile(QWidget* owner, const QString& startDir
     // library. The pattern matches MYLIB.LIB as well as mylib.lib, since Qt's dialog compares
     // names without regard to case.
     QFileDialog dialog(owner);
-    startIn(dialog, startDirectory);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    prepareOpenDialog(dialog, startDirectory);
     const QString libraryFiles = QStringLiteral("Library files (*.lib)");
     const QString allFiles = QStringLiteral("All Files (*.*)");
     dialog.setNameFilters({libraryFiles, allFiles});
