@@ -42,7 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
         BoundsCase{"fill, corners reversed", makeFill(1, 10, -5, -10, 5), {-10, 10, -5, 5}},
         BoundsCase{"pad, odd size", makePad(1, 0, 0, 7, 7, 1), {-3, 3, -3, 3}},
         BoundsCase{"pad, negative size", makePad(1, 0, 0, -7, -7, 1), {3, -3, 3, -3}},
-        BoundsCase{"pad, shape ignored", makePad(13, 10, 20, 40, 80, 0), {-10, 30, -20, 60}},
+        BoundsCase{
+            "pad, shape ignored", makePad(kMultiLayer, 10, 20, 40, 80, 0), {-10, 30, -20, 60}},
         BoundsCase{"track, odd width", makeTrack(1, 0, 0, 100, 0, 11), {-5, 105, -5, 5}},
         // 32767 + 127 would wrap in 16 bits; the box is 32-bit.
         BoundsCase{"track, beyond 16 bits",
@@ -71,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StringBounds, LengthByteAboveThirteenCountsOnlyTheThirteenStoredCharacters) {
     Primitive string = makeString(1, 0, 0, 6, 1, 0, "MMMMMMMMMMMMM");  // 13 x advance 6
     auto bytes = string.bytes();
-    bytes[18] = 200;
+    bytes[string_offset::kTextLength] = 200;
     Primitive claimed(std::span<const std::uint8_t, 16>(bytes.data(), 16),
                       std::span<const std::uint8_t, 16>(bytes.data() + 16, 16));
     EXPECT_EQ(claimed.computeBounds().maxX, 78);

@@ -77,7 +77,7 @@ void writeLibrary(const std::filesystem::path& path, const std::vector<std::stri
     for (const std::string& name : names) {
         Component component(makeEntry(name));
         component.addPrimitive(makeTrack(1, 0, 0, 400, 200, 10));
-        component.addPrimitive(makePad(13, 0, 0, 60, 60, 1));
+        component.addPrimitive(makePad(kMultiLayer, 0, 0, 60, 60, 1));
         library.addCopy(component, ignored);
     }
     const SaveResult result = library.save(path.string());
