@@ -169,6 +169,23 @@ TEST_F(LibraryFiles, MissingFileLoadsEmptyAndEmptiesTheNameList) {
     EXPECT_TRUE(list.names.empty());
 }
 
+TEST_F(LibraryFiles, LoadingAgainReplacesTheComponentsSoTheyMatchTheNames) {
+    LibraryFileBuilder file;
+    file.slot(0, makeEntry("ONLY", 1, 401)).primitive(401, makeTrack(1, 0, 0, 10, 10, 1));
+    writeFileBytes(dir / "ONE.LIB", file.bytes());
+    Library library;
+    ASSERT_TRUE(library.loadImage(file.bytes(), list));
+    ASSERT_TRUE(library.loadImage(file.bytes(), list));
+    EXPECT_EQ(names(library), list.names);
+    EXPECT_EQ(library.size(), 1u);
+
+    ASSERT_TRUE(library.load((dir / "ONE.LIB").string(), list));
+    EXPECT_EQ(library.size(), 1u);
+    EXPECT_FALSE(library.load((dir / "NONE.LIB").string(), list));
+    EXPECT_EQ(library.size(), 0u) << "an unreadable file leaves nothing behind";
+    EXPECT_TRUE(list.names.empty());
+}
+
 TEST_F(LibraryFiles, SlotIsEmptyOnlyByItsIndex) {
     LibraryFileBuilder file;
     DirectoryEntry noise;
