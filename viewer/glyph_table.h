@@ -192,7 +192,8 @@ constexpr GlyphTable makeGlyphTable() {
     // Codes 0 to 32 and 127 keep no strokes.
     GlyphTable table{};
     for (const GlyphSource& source : kSources) {
-        table[static_cast<std::size_t>(source.code)] = parseGlyph(source.strokes);
+        // Through unsigned char, so that a code above 127 could never turn into a huge index.
+        table[static_cast<unsigned char>(source.code)] = parseGlyph(source.strokes);
     }
     return table;
 }
