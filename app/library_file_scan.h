@@ -4,8 +4,8 @@
 #include <vector>
 
 /// The names (without directory) of the plain files in `directory` whose first 16 bytes carry
-/// the library signature, hidden files included but not the temporaries and backups of saves, in
-/// the order the system lists them. Directories and special files (FIFOs, devices, sockets) are
-/// never opened; a symbolic link counts as the file it points at. Files that cannot be read are skipped, and a directory that cannot be
+/// the library signature, hidden files included, in the order the system lists them. Directories
+/// and special files (FIFOs, devices, sockets) are never opened; a symbolic link counts as the
+/// file it points at. Files that cannot be read are skipped, and a directory that cannot be
 /// listed gives no names. Names are the system's bytes, unconverted.
 std::vector<std::string> findLibraryFiles(const std::string& directory);

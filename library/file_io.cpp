@@ -30,9 +30,8 @@ struct SaveFileName {
 };
 
 bool isDigits(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-    });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 /// Splits ".NAME<marker>PID-N" into its kind and NAME. The marker is looked for from the end, so
@@ -238,7 +237,8 @@ Replacement replaceByRename(const fs::path& target, const struct stat* existing,
     Descriptor file(createSibling(target, kTemporaryMarker, 0666, temporary));
     if (!file.isOpen()) {
         const int error = errno;
-        result = SaveResult::failure(describe("Cannot create a file in", directoryOf(target), error));
+        result =
+            SaveResult::failure(describe("Cannot create a file in", directoryOf(target), error));
         return Replacement::Failed;
     }
     auto fail = [&](std::string_view what, int error) {
