@@ -217,7 +217,8 @@ void removeStaleTemporaries(const fs::path& target) {
     fs::directory_iterator entries(directory, error);
     for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
         const fs::path& candidate = entries->path();
-        const auto parsed = parseSaveFileName(candidate.filename().string());
+        const std::string candidateName = candidate.filename().string();
+        const auto parsed = parseSaveFileName(candidateName);
         if (!parsed || parsed->kind != SaveFileKind::Temporary || parsed->target != name) continue;
         struct stat info {};
         if (::lstat(candidate.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
