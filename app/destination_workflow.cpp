@@ -2,6 +2,8 @@
 // destination library, copying components into it with the lamp that shows a refusal, and
 // showing and deleting its components.
 
+#include "accessibility.h"
+#include "copy_refusal_texts.h"
 #include "library.h"
 #include "library_format.h"
 #include "library_manager_dialog.h"
@@ -86,13 +88,13 @@ void LibraryManagerDialog::copyComponent() {
     // The order of the checks matters: a full destination is reported before anything else.
     if (!sourceLibrary_) return;
     if (destinationCount_ >= static_cast<int>(kSlotCount)) {
-        refuseCopy(kLampFull, QStringLiteral("Too many comps!!"));
+        refuseCopy(kLampFull, QString::fromLatin1(kTooManyComponentsText));
         return;
     }
     const Component* component = selectedComponent(*sourceList_, sourceLibrary_.get());
     if (!component) return;
     if (destinationLibrary_->findByName(component->displayName())) {
-        refuseCopy(kLampDuplicate, QStringLiteral("Already exists"));
+        refuseCopy(kLampDuplicate, QString::fromLatin1(kAlreadyExistsText));
         return;
     }
     destinationLibrary_->addCopy(*component, *destinationList_);
@@ -102,6 +104,7 @@ void LibraryManagerDialog::copyComponent() {
 void LibraryManagerDialog::refuseCopy(int lampState, const QString& message) {
     statusLight_->setState(lampState);
     messageText_->setText(message);
+    announce(messageText_);
     lampTimer_->start();
     // Disabling the focused button would hand the focus to "Save Library File", where Enter
     // would then save; the list the user copies from is the better place for it.
