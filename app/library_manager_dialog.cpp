@@ -7,8 +7,12 @@
 #include "library_manager_dialog.h"
 
 #include "about_dialog.h"
+#include "accessibility.h"
 #include "app_icon.h"
+#include "copy_refusal_texts.h"
 #include "dialog_units.h"
+#include "fitted_font.h"
+#include "focus_style.h"
 #include "lamp_images.h"
 #include "library.h"
 #include "library_file_scan.h"
@@ -211,6 +215,22 @@ void LibraryManagerDialog::createControls() {
                                       clearButton_};
     for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
+    // Some desktop fonts are a little wider than the message's control; a pixel smaller is better
+    // than a cut-off refusal. One pixel is kept free at the right, before the lamp.
+    messageText_->setFont(fontFittingWidth(
+        messageText_->font(),
+        {QString::fromLatin1(kTooManyComponentsText), QString::fromLatin1(kAlreadyExistsText)},
+        messageText_->contentsRect().width() - 1));
+
+    // The lists and buttons show plainly which of them has the keyboard focus.
+    auto* focusStyle = new FocusStyle;
+    focusStyle->setParent(this);
+    for (QWidget* control : tabOrder) {
+        if (qobject_cast<SortedListBox*>(control) || qobject_cast<QPushButton*>(control)) {
+            control->setStyle(focusStyle);
+        }
+    }
+
     // Names a screen reader can tell apart where a control has no caption of its own.
     componentsLabel->setBuddy(sourceList_);
     sourceCountLabel->setBuddy(sourceCountField_);
@@ -223,7 +243,8 @@ void LibraryManagerDialog::createControls() {
     destinationNameField_->setAccessibleName(tr("Destination file"));
     viewerPanel_->setAccessibleName(tr("Component viewer"));
     statusLight_->setAccessibleName(tr("Copy status lamp"));
-    messageText_->setAccessibleName(tr("Copy status"));
+    // The message names itself by its text, so a screen reader reads the refusal it shows.
+    messageText_->setAccessibleDescription(tr("Copy status"));
     deleteSourceButton_->setAccessibleName(tr("Delete Component from source library"));
     deleteDestinationButton_->setAccessibleName(tr("Delete Component from destination library"));
 }
@@ -481,8 +502,8 @@ void LibraryManagerDialog::copyComponent() {
 void LibraryManagerDialog::refuseCopy(CopyVerdict verdict) {
     const bool full = verdict == CopyVerdict::full;
     statusLight_->setState(full ? LampState::full : LampState::duplicate);
-    messageText_->setText(full ? QStringLiteral("Too many comps!!")
-                               : QStringLiteral("Already exists"));
+    messageText_->setText(QString::fromLatin1(full ? kTooManyComponentsText : kAlreadyExistsText));
+    announce(messageText_);
     lampTimer_->start();
     // Disabling the focused button would hand the focus to "Save Library File", where Enter
     // would then save; the list the user copies from is the better place for it.

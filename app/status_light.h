@@ -22,6 +22,9 @@ public:
     /// the state was already the one asked for.
     bool setState(int newState);
     bool setState(LampState newState) { return setState(static_cast<int>(newState)); }
+    /// The state in a word, "idle", "full" or "duplicate"; also the lamp's accessible
+    /// description, so that a screen reader can tell it.
+    QString stateName() const;
 
     /// Paints the current state's image at the painter's origin over exactly 14 x 14 pixels,
     /// with its white pixels in this widget's palette button colour as it is at this call.
