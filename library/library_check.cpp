@@ -139,6 +139,8 @@ private:
     std::vector<RawComponent> components_;
     std::vector<Block> blocks_;
     bool primitivesReordered_ = false;
+    /// The furthest byte the records of the components so far reach.
+    std::size_t recordsEnd_ = kRecordAreaOffset;
     // MultiLayer Pads or Vias before other primitives: every save keeps them last, so no number
     // of round trips gives the file back.
     bool tailPrimitivesMove_ = false;
@@ -232,8 +234,10 @@ void ImageChecker::checkSlot(std::size_t slot, const DirectoryEntry& entry) {
     const std::int32_t count = entry.primitiveCount();
     const std::int32_t index = entry.firstRecordIndex();
     if (count <= 0 || index <= 0) {
-        // A save writes count 0 and the index of the current end of the record area.
-        if (count != 0 || index < static_cast<std::int32_t>(kRecordAreaOffset / kRecordSize)) {
+        // A save writes count 0 and the index of the end of the records written so far, which in
+        // a file laid out as a save lays it is where the previous component's records end.
+        if (count != 0 ||
+            kRecordSize * static_cast<std::size_t>(std::max(index, 0)) != recordsEnd_) {
             add(FindingKind::EntryWithoutPrimitives, slot, name, offset + kPrimitiveCountOffset,
                 "the entry gives no primitives (count " + std::to_string(count) + ", index " +
                     std::to_string(index) + "); a save writes count 0 and a new index",
@@ -323,7 +327,7 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
         position += twoRecords ? kPrimitiveSize : kRecordSize;
     }
     if (read < count) {
-        add(FindingKind::CountBeyondRecords, slot, name, position,
+        add(FindingKind::CountBeyondRecords, slot, name, std::min(position, image_.size()),
             "the entry counts " + std::to_string(count) + " primitives but the file ends after " +
                 std::to_string(read) + "; a save writes the count of those kept",
             false);
@@ -331,6 +335,7 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
     if (headKinds >= 2 || tailBeforeHead) primitivesReordered_ = true;
     if (tailBeforeHead) tailPrimitivesMove_ = true;
     blocks_.push_back({slot, begin, std::min(position, image_.size())});
+    recordsEnd_ = std::max(recordsEnd_, std::min(position, image_.size()));
 }
 
 void ImageChecker::checkNames() {
@@ -563,13 +568,11 @@ std::vector<Finding> checkLibrary(const Library& library) {
                             "the library holds " + number(library.size()) +
                                 " components; a library file has room for 200",
                             true});
-    } else if (std::vector<std::uint8_t> image; !library.buildImage(image)) {
-        findings.push_back({FindingKind::SaveRefused,
-                            {},
-                            {},
-                            {},
-                            "a save is refused: " + library.buildImage(image).reason,
-                            true});
+    } else if (std::vector<std::uint8_t> image; const auto built = library.buildImage(image)) {
+        // Nothing to say: the library can be written.
+    } else {
+        findings.push_back(
+            {FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + built.reason, true});
     }
     std::map<std::string, std::size_t> exact;
     std::map<std::string, std::size_t> folded;
