@@ -123,6 +123,8 @@ public:
 private:
     void add(FindingKind kind, std::optional<std::size_t> slot, std::optional<std::string> name,
              std::optional<std::size_t> offset, std::string message, bool losesData) {
+        // Where a finding concerns bytes the file does not have, it lies at the end of the file.
+        if (offset) offset = std::min(*offset, image_.size());
         report_.findings.push_back(
             {kind, slot, std::move(name), offset, std::move(message), losesData});
     }
@@ -252,7 +254,7 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
                                 const std::string& name) {
     const std::int32_t count = entry.primitiveCount();
     const std::size_t begin = kRecordSize * static_cast<std::size_t>(entry.firstRecordIndex());
-    if (begin < kRecordAreaOffset) {
+    if (begin < kRecordAreaOffset && file_.has(begin, kRecordSize)) {
         add(FindingKind::RecordsOverlapDirectory, slot, name, begin,
             "the records start at index " + std::to_string(entry.firstRecordIndex()) +
                 ", inside the header and directory; they are read from there",
@@ -387,7 +389,8 @@ void ImageChecker::checkLayout() {
     // A save lays the blocks out in slot order; a file whose blocks go another way changes.
     const Block* previous = nullptr;
     for (const auto& block : blocks_) {
-        if (block.begin < kRecordAreaOffset) continue;  // reported as reading the directory
+        // Blocks read from the directory are reported as such; blocks past the end hold nothing.
+        if (block.begin < kRecordAreaOffset || block.end <= block.begin) continue;
         if (previous && block.begin < previous->begin) {
             add(FindingKind::RecordBlocksOutOfOrder, block.slot, {}, block.begin,
                 "the record blocks do not follow the directory order; a save rewrites them in it",
@@ -469,10 +472,15 @@ void ImageChecker::checkRoundTrip() {
     if (report_.reproducesFile) return;
 
     if (library.size() >= 2 || primitivesReordered_) {
-        add(FindingKind::OrderReversed, {}, {}, {},
+        std::string message =
             "a save writes the components in reverse directory order and reorders their "
-            "primitives (MultiLayer Pads and Vias last); a second save restores the order",
-            false);
+            "primitives (MultiLayer Pads and Vias last)";
+        if (tailPrimitivesMove_) {
+            message += "; MultiLayer Pads or Vias before other primitives stay last after it";
+        } else if (!hasStructuralFinding()) {
+            message += "; a second save restores the order";
+        }
+        add(FindingKind::OrderReversed, {}, {}, {}, std::move(message), false);
     }
     // A file laid out as a save lays it comes back after two round trips; anything else must be
     // explained by a finding above, or the check says it does not know why.
