@@ -22,6 +22,10 @@ void appendNumber(std::string& out, double value) {
     std::array<char, 32> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
                                       rounded == 0.0 ? 0.0 : rounded, std::chars_format::fixed, 3);
+    if (result.ec != std::errc() || !std::isfinite(rounded)) {
+        out += '0';  // beyond any coordinate a paint can hand over
+        return;
+    }
     std::string_view text(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
     while (text.back() == '0') text.remove_suffix(1);
     if (text.back() == '.') text.remove_suffix(1);

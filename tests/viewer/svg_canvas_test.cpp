@@ -242,6 +242,26 @@ TEST(SvgCanvas, HoldsTheSameFiguresForTheLibrariesAtHand) {
     EXPECT_GT(components, 40);
 }
 
+// Field values at the ends of their ranges give figures far outside the panel; the document
+// must still hold exactly the recorded figures, in plain numbers.
+TEST(SvgCanvas, HoldsExtremeFieldValues) {
+    const auto component = makeComponent({
+        makeArc(7, -32768, 32767, -32768, 255, 255),
+        makeArc(7, 0, 0, 32767, 15, 255),
+        makeFill(1, -32768, -32768, 32767, 32767),
+        makePad(1, 32767, -32768, -32768, 32767, 3),
+        makePad(1, 0, 0, 32767, -32768, 4),
+        makeTrack(7, -32768, -32768, 32767, 32767, 255),
+        makeString(7, 100, 100, 255, 255, 17, "W@&8%$#gjpqy~"),
+        makeVia(200, 0, 0, 255, 255),
+    });
+    expectSvgHoldsTheRecording(*component, 517, 463);
+    const auto tiny =
+        makeComponent({makeTrack(7, 0, 0, 1, 1, 0), makeString(7, 0, 0, 0, 255, 0, "AB"),
+                       makeVia(1, 0, 0, 0, 255)});
+    expectSvgHoldsTheRecording(*tiny, 517, 463);
+}
+
 struct Quarter {
     int flag;
     PixelPoint start;
