@@ -52,10 +52,11 @@ struct RawComponent {
     bool findable;  // nameLength 1 to 13 and no zero byte inside it
 };
 
-bool placedAtTail(const Primitive& primitive) {
-    const auto kind = primitive.kind();
-    return kind == PrimitiveType::Via ||
-           (kind == PrimitiveType::Pad && primitive.layer() == kMultiLayer);
+inline bool placedAtTail(const Primitive& primitive) {
+    const std::uint8_t type = primitive.type();
+    return type == static_cast<std::uint8_t>(PrimitiveType::Via) ||
+           (type == static_cast<std::uint8_t>(PrimitiveType::Pad) &&
+            primitive.layer() == kMultiLayer);
 }
 
 /// Whether loading the image `library` saves and saving it again gives `image` back, and if not,
@@ -279,9 +280,9 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
             continue;
         }
         const bool twoRecords = *kind == PrimitiveType::Pad || *kind == PrimitiveType::String;
-        std::array<std::uint8_t, kPrimitiveSize> bytes{};
-        const std::size_t got =
-            file_.copy(position, std::span<std::uint8_t>(bytes.data(), twoRecords ? 32 : 16));
+        // The first record lies whole in the image; of the second, what the file holds.
+        const std::uint8_t* bytes = record->data();
+        const std::size_t got = std::min(kPrimitiveSize, image_.size() - position);
         if (twoRecords && got < kPrimitiveSize) {
             add(FindingKind::SecondRecordCut, slot, name, position + kRecordSize,
                 "the file cuts the second record of this " +
@@ -310,8 +311,9 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
                         ", none of the eight codes: kept, drawn upright at one point",
                     false);
             }
-            const std::uint8_t textLength = bytes[kTextLengthOffset];
-            if (got > kTextLengthOffset && textLength > kNameCapacity) {
+            // A length byte the file cuts off is taken as 0, as the loader does.
+            const std::uint8_t textLength = got > kTextLengthOffset ? bytes[kTextLengthOffset] : 0;
+            if (textLength > kNameCapacity) {
                 add(FindingKind::TextTooLong, slot, name, position + kTextLengthOffset,
                     "a String whose textLength is " + std::to_string(textLength) +
                         ", above 13: its 13 characters are drawn; kept as it is",
