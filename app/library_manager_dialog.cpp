@@ -11,6 +11,7 @@
 #include "app_icon.h"
 #include "copy_refusal_texts.h"
 #include "dialog_units.h"
+#include "export_actions.h"
 #include "fitted_font.h"
 #include "focus_style.h"
 #include "lamp_images.h"
@@ -102,6 +103,7 @@ LibraryManagerDialog::LibraryManagerDialog(UserDialogs& dialogs, QWidget* parent
     aboutAction_->setShortcutVisibleInContextMenu(true);
     connect(aboutAction_, &QAction::triggered, this, &LibraryManagerDialog::showAboutBox);
     addAction(aboutAction_);  // so that F1 works anywhere in the window
+    exports_ = new ExportActions(*this, dialogs_, source_, destination_);
 
     setWindowIcon(applicationIcon());
     destination_.startEmpty();
@@ -324,6 +326,14 @@ void LibraryManagerDialog::contextMenuEvent(QContextMenuEvent* event) {
     // Stands in for the window menu, which a program cannot extend on every desktop.
     QMenu menu(this);
     menu.addAction(closeAction_);
+    menu.addSeparator();
+    const QRect panel = viewerPanel_->contentsRect();
+    exports_->update(viewerPanel_->shown(), panel.width(), panel.height());
+    exports_->setStartDirectory(sourceDirectory_);
+    menu.addAction(exports_->exportComponent());
+    menu.addAction(exports_->exportSourceLibrary());
+    menu.addAction(exports_->exportDestinationLibrary());
+    menu.addAction(exports_->savePicture());
     menu.addSeparator();
     menu.addAction(aboutAction_);
     menu.exec(event->globalPos());

@@ -7,6 +7,7 @@
 #include <QString>
 
 class Component;
+class ExportActions;
 class Library;
 class QAction;
 class QLabel;
@@ -140,4 +141,5 @@ private:
     QTimer* lampTimer_ = nullptr;
     QAction* closeAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
+    ExportActions* exports_ = nullptr;
 };

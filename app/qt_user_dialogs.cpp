@@ -12,6 +12,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTreeView>
 
 namespace {
@@ -110,5 +111,52 @@ QString QtUserDialogs::chooseLibraryFile(QWidget* owner, const QString& startDir
                          if (filter == allFiles && files)
                              files->setNameFilters({QStringLiteral("*")});
                      });
+    return chosenFile(dialog);
+}
+
+void QtUserDialogs::inform(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Information, QCoreApplication::applicationName(), text,
+                    QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString QtUserDialogs::chooseFileToWrite(QWidget* owner, const QString& title,
+                                         const QString& suggestedPath, const QStringList& filters) {
+    QFileDialog dialog(owner);
+    const QFileInfo suggested(suggestedPath);
+    if (suggested.dir().exists()) dialog.setDirectory(suggested.dir());
+    dialog.selectFile(suggested.fileName());
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setWindowTitle(title);
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(kFileDialogSize);
+    dialog.setNameFilters(filters);
+    // The extension follows the chosen type: "*.png" gives "png".
+    auto suffixOf = [](const QString& filter) {
+        const qsizetype star = filter.indexOf(QStringLiteral("*."));
+        if (star < 0) return QString();
+        const qsizetype end = filter.indexOf(QRegularExpression(QStringLiteral("[ ;)]")), star);
+        return filter.mid(star + 2, end < 0 ? -1 : end - star - 2);
+    };
+    if (!filters.isEmpty()) dialog.setDefaultSuffix(suffixOf(filters.first()));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+    return chosenFile(dialog);
+}
+
+QString QtUserDialogs::chooseFolder(QWidget* owner, const QString& title,
+                                    const QString& startDirectory) {
+    QFileDialog dialog(owner);
+    if (!startDirectory.isEmpty() && QDir(startDirectory).exists()) {
+        dialog.setDirectory(startDirectory);
+    }
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setWindowTitle(title);
+    dialog.resize(kFileDialogSize);
     return chosenFile(dialog);
 }

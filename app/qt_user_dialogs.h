@@ -10,4 +10,9 @@ public:
     void reportFailure(QWidget* owner, const QString& text) override;
     QString chooseFileInDirectory(QWidget* owner, const QString& startDirectory) override;
     QString chooseLibraryFile(QWidget* owner, const QString& startDirectory) override;
+    void inform(QWidget* owner, const QString& text) override;
+    QString chooseFileToWrite(QWidget* owner, const QString& title, const QString& suggestedPath,
+                              const QStringList& filters) override;
+    QString chooseFolder(QWidget* owner, const QString& title,
+                         const QString& startDirectory) override;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -24,4 +25,19 @@ public:
     /// adding ".lib" to a typed name without extension. The full path, which need not exist;
     /// empty when cancelled.
     virtual QString chooseLibraryFile(QWidget* owner, const QString& startDirectory) = 0;
+
+    /// Tells the user what a finished task did; returns once the user has read it.
+    virtual void inform(QWidget* owner, const QString& text) = 0;
+
+    /// Lets the user name a file to be written, titled `title`, starting at `suggestedPath`
+    /// (a folder and a file name), offering `filters` ("PNG image (*.png)"); a typed name without
+    /// extension gets the one of the chosen filter, and replacing an existing file is confirmed
+    /// first. The full path; empty when cancelled.
+    virtual QString chooseFileToWrite(QWidget* owner, const QString& title,
+                                      const QString& suggestedPath, const QStringList& filters) = 0;
+
+    /// Lets the user pick a folder, titled `title`, starting in `startDirectory`. The full path;
+    /// empty when cancelled.
+    virtual QString chooseFolder(QWidget* owner, const QString& title,
+                                 const QString& startDirectory) = 0;
 };

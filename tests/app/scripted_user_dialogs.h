@@ -37,6 +37,20 @@ public:
         return next("destination file");
     }
 
+    void inform(QWidget*, const QString& text) override { messages.append(text); }
+
+    QString chooseFileToWrite(QWidget*, const QString& title, const QString& suggestedPath,
+                              const QStringList&) override {
+        writeTitles.append(title);
+        suggestedPaths.append(suggestedPath);
+        return next("file to write");
+    }
+
+    QString chooseFolder(QWidget*, const QString& title, const QString&) override {
+        folderTitles.append(title);
+        return next("folder");
+    }
+
     /// Yes is true; each question takes the next answer.
     std::deque<bool> answers;
     /// Each file dialog takes the next path; an empty one cancels.
@@ -44,6 +58,10 @@ public:
 
     QStringList questions;
     QStringList failures;
+    QStringList messages;
+    QStringList writeTitles;
+    QStringList suggestedPaths;
+    QStringList folderTitles;
     QStringList directoryStarts;
     QStringList libraryFileStarts;
 
