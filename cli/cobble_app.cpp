@@ -1,5 +1,6 @@
 #include "cobble_app.h"
 
+#include "check_command.h"
 #include "command.h"
 #include "list_command.h"
 #include "show_command.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr std::array kCommands = {
     &addListCommand,
     &addShowCommand,
+    &addCheckCommand,
 };
 
 constexpr const char* kFooter =

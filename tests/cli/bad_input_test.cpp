@@ -98,6 +98,17 @@ INSTANTIATE_TEST_SUITE_P(
     caseLabel);
 
 INSTANTIATE_TEST_SUITE_P(
+    Check, BadInput,
+    testing::Values(BadCase{"missing", {"check", "@NOPE.LIB"}, 2, "@NOPE.LIB", "no such file"},
+                    BadCase{"folder",
+                            {"check", "@FOLDER.LIB"},
+                            2,
+                            "@FOLDER.LIB",
+                            "is a folder, not a library file"},
+                    BadCase{"fifo", {"check", "@PIPE.LIB"}, 2, "@PIPE.LIB", "not a regular file"}),
+    caseLabel);
+
+INSTANTIATE_TEST_SUITE_P(
     Usage, BadInput,
     testing::Values(BadCase{"noCommand", {}, 2, "", "A subcommand is required (see cobble --help)"},
                     BadCase{"unknownCommand",
