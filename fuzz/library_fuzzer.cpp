@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -38,6 +40,22 @@ bool sameExceptCountAndIndex(const DirectoryEntry& a, const DirectoryEntry& b) {
 }
 
 }  // namespace
+
+// Inputs may grow to the largest file whose every byte can still matter, so that full libraries,
+// such as a 200-component one of half a megabyte, are mutated too. A -max_len given on the command
+// line wins.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    for (int i = 1; i < *argc; ++i) {
+        if (std::strncmp((*argv)[i], "-max_len=", 9) == 0) return 0;
+    }
+    static std::string maxLen = "-max_len=" + std::to_string(kMaxUsefulFileSize);
+    static std::vector<char*> arguments((*argv), (*argv) + *argc);
+    arguments.push_back(maxLen.data());
+    arguments.push_back(nullptr);
+    *argc = static_cast<int>(arguments.size()) - 1;
+    *argv = arguments.data();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Library first;

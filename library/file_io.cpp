@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -187,7 +188,7 @@ bool copyContent(int from, int to) {
 /// process's umask. Returns its descriptor and path, or -1 and sets errno.
 int createSibling(const fs::path& target, std::string_view marker, mode_t mode,
                   fs::path& siblingPath) {
-    static unsigned counter = 0;
+    static std::atomic<unsigned> counter = 0;
     const fs::path directory = directoryOf(target);
     for (int attempt = 0; attempt < 100; ++attempt) {
         siblingPath = directory / ("." + target.filename().string() + std::string(marker) +
