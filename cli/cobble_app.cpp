@@ -2,7 +2,10 @@
 
 #include "check_command.h"
 #include "command.h"
+#include "copy_command.h"
+#include "delete_command.h"
 #include "list_command.h"
+#include "render_command.h"
 #include "show_command.h"
 
 #include <CLI/CLI.hpp>
@@ -13,9 +16,8 @@ namespace {
 
 // Every subcommand in the order `cobble --help` lists them.
 constexpr std::array kCommands = {
-    &addListCommand,
-    &addShowCommand,
-    &addCheckCommand,
+    &addListCommand,   &addShowCommand, &addCheckCommand,
+    &addRenderCommand, &addCopyCommand, &addDeleteCommand,
 };
 
 constexpr const char* kFooter =

@@ -83,7 +83,7 @@ LibraryRead readLibraryFile(const std::string& path) {
         DirectoryEntry entry;
         std::copy_n(loaded->image.begin() + static_cast<std::ptrdiff_t>(offset), kSlotSize,
                     entry.bytes.begin());
-        if (!entry.isEmpty()) loaded->slots.insert(loaded->slots.begin(), slot);
+        if (!entry.isEmpty()) loaded->directorySlots.insert(loaded->directorySlots.begin(), slot);
     }
     result.loaded = std::move(loaded);
     return result;

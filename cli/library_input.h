@@ -16,7 +16,7 @@ struct LoadedLibrary {
     std::vector<std::uint8_t> image;
     Library library;
     /// The slot of `library.components()[i]`, for each i.
-    std::vector<std::size_t> slots;
+    std::vector<std::size_t> directorySlots;
 };
 
 /// Why a file could not be taken as a library, in the words of an error line, and the status

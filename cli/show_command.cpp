@@ -35,7 +35,7 @@ bool hasBounds(const Component& component) { return !component.primitives().empt
 std::size_t slotOf(const LoadedLibrary& loaded, const Component* component) {
     const auto& components = loaded.library.components();
     for (std::size_t i = 0; i < components.size(); ++i) {
-        if (components[i].get() == component) return loaded.slots[i];
+        if (components[i].get() == component) return loaded.directorySlots[i];
     }
     return 0;
 }
