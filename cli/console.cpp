@@ -2,6 +2,10 @@
 
 #include <string>
 
+std::string components(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " component" : " components");
+}
+
 void Console::error(std::string_view file, std::string_view what) const {
     err << "cobble: " << file << ": " << what << '\n';
 }

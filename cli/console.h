@@ -21,6 +21,9 @@ inline ExitStatus worse(ExitStatus a, ExitStatus b) {
     return static_cast<int>(a) >= static_cast<int>(b) ? a : b;
 }
 
+/// "1 component", "2 components".
+std::string components(std::size_t count);
+
 /// Where a command writes: its results to `out`, errors and progress to `err`. Progress is shown
 /// only when `err` is a terminal, so scripts and logs never see it.
 struct Console {

@@ -64,19 +64,19 @@ ExitStatus runCopy(const CopyOptions& options, const Console& console) {
         }
     }
 
-    const std::string count = std::to_string(session.library()->size());
+    const std::size_t count = session.library()->size();
     if (options.dryRun) {
         console.out << options.destination << ": would "
-                    << (destination.created ? "be created " : "") << "hold " << count
-                    << " components; nothing written\n";
+                    << (destination.created ? "be created to hold " : "hold ") << components(count)
+                    << "; nothing written\n";
         return ExitStatus::Success;
     }
     if (const SaveResult saved = session.save(); !saved) {
         console.error(options.destination, errorText(saved.reason));
         return ExitStatus::Failure;
     }
-    console.out << options.destination << ": copied " << chosen.size()
-                << (chosen.size() == 1 ? " component" : " components") << ", now " << count << '\n';
+    console.out << options.destination << ": copied " << components(chosen.size()) << ", now "
+                << count << '\n';
     return ExitStatus::Success;
 }
 

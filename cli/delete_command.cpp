@@ -24,19 +24,18 @@ ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
         if (options.dryRun) console.out << "would delete \"" << nameForText(*name) << "\"\n";
     }
 
-    const std::string count = std::to_string(session.library()->size());
+    const std::size_t count = session.library()->size();
     if (options.dryRun) {
-        console.out << options.library << ": would hold " << count
-                    << " components; nothing written\n";
+        console.out << options.library << ": would hold " << components(count)
+                    << "; nothing written\n";
         return ExitStatus::Success;
     }
     if (const SaveResult saved = session.save(); !saved) {
         console.error(options.library, errorText(saved.reason));
         return ExitStatus::Failure;
     }
-    console.out << options.library << ": deleted " << options.names.size()
-                << (options.names.size() == 1 ? " component" : " components") << ", now " << count
-                << '\n';
+    console.out << options.library << ": deleted " << components(options.names.size()) << ", now "
+                << count << '\n';
     return ExitStatus::Success;
 }
 

@@ -71,7 +71,11 @@ TEST_P(BadInput, GivesOneLineAndTheStatusAndWritesNothing) {
     const std::string file = GetParam().file;
     const std::string prefix =
         file.empty() ? "cobble: " : "cobble: " + (dir / file.substr(1)).string() + ": ";
-    EXPECT_EQ(run.err, prefix + GetParam().what + "\n");
+    std::string what = GetParam().what;
+    for (std::size_t at = what.find("\"@"); at != std::string::npos; at = what.find("\"@")) {
+        what.replace(at, 2, "\"" + dir.path().string() + "/");
+    }
+    EXPECT_EQ(run.err, prefix + what + "\n");
     EXPECT_EQ(snapshot(dir.path()), before);
 }
 
@@ -106,6 +110,63 @@ INSTANTIATE_TEST_SUITE_P(
                             "@FOLDER.LIB",
                             "is a folder, not a library file"},
                     BadCase{"fifo", {"check", "@PIPE.LIB"}, 2, "@PIPE.LIB", "not a regular file"}),
+    caseLabel);
+
+INSTANTIATE_TEST_SUITE_P(
+    CopyDelete, BadInput,
+    testing::Values(
+        BadCase{"sourceMissing",
+                {"copy", "@NOPE.LIB", "DIP8", "--to", "@NEW.LIB"},
+                2,
+                "@NOPE.LIB",
+                "no such file"},
+        BadCase{"sourceName",
+                {"copy", "@GOOD.LIB", "DIP8", "DIP9", "--to", "@NEW.LIB"},
+                1,
+                "@GOOD.LIB",
+                "no component named \"DIP9\""},
+        BadCase{"destinationText",
+                {"copy", "@GOOD.LIB", "DIP8", "--to", "@TEXT.LIB"},
+                1,
+                "@TEXT.LIB",
+                kNotLibrary},
+        BadCase{"destinationShort",
+                {"copy", "@GOOD.LIB", "DIP8", "--to", "@SHORT.LIB"},
+                1,
+                "@SHORT.LIB",
+                kShort},
+        BadCase{"destinationFolder",
+                {"copy", "@GOOD.LIB", "DIP8", "--to", "@FOLDER.LIB"},
+                2,
+                "@FOLDER.LIB",
+                "is a folder, not a library file"},
+        BadCase{"destinationFifo",
+                {"copy", "@GOOD.LIB", "DIP8", "--to", "@PIPE.LIB"},
+                2,
+                "@PIPE.LIB",
+                "not a regular file"},
+        BadCase{"destinationUnderAFile",
+                {"copy", "@GOOD.LIB", "DIP8", "--to", "@GOOD.LIB/X.LIB"},
+                2,
+                "@GOOD.LIB/X.LIB",
+                "not a directory"},
+        BadCase{"destinationUnwritable",
+                {"copy", "@GOOD.LIB", "DIP8", "--to", "@GONE/NEW.LIB"},
+                1,
+                "@GONE/NEW.LIB",
+                "cannot create a file in \"@GONE\": No such file or directory"},
+        BadCase{"deleteMissing", {"delete", "@NOPE.LIB", "DIP8"}, 2, "@NOPE.LIB", "no such file"},
+        BadCase{"deleteText", {"delete", "@TEXT.LIB", "DIP8"}, 1, "@TEXT.LIB", kNotLibrary},
+        BadCase{"deleteName",
+                {"delete", "@GOOD.LIB", "DIP8", "dip14"},
+                1,
+                "@GOOD.LIB",
+                "no component named \"dip14\""},
+        BadCase{"deleteNoName",
+                {"delete", "@GOOD.LIB"},
+                2,
+                "",
+                "NAME is required (see cobble --help)"}),
     caseLabel);
 
 INSTANTIATE_TEST_SUITE_P(
