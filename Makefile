@@ -53,6 +53,7 @@ bench: deps
 	$(BUILD_DIR)/bench/bench/core_bench
 	@if [ -x $(BUILD_DIR)/bench/bench/viewer_bench ]; then \
 	    QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench/viewer_bench; fi
+	@if [ -x $(BUILD_DIR)/bench/bench/cli_bench ]; then $(BUILD_DIR)/bench/bench/cli_bench; fi
 
 # Rewrites the sample libraries with the project's generator.
 samples: build

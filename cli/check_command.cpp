@@ -22,6 +22,7 @@ struct CheckedFile {
 /// The loader never looks past the reach of a 16-bit record index, so only that much is read; a
 /// longer file gets a finding for the rest, which a save does not write back.
 void noteBytesBeyondReach(const std::string& path, LibraryCheckReport& report) {
+    if (report.fileSize < kMaxUsefulFileSize) return;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return;
     const auto size = static_cast<std::size_t>(info.st_size);

@@ -39,17 +39,15 @@ std::string unreadableReason(const std::string& path) {
 
 FileRead readWholeFile(const std::string& path) {
     FileRead result;
-    if (std::string reason = unreadableReason(path); !reason.empty()) {
-        result.failure = {std::move(reason), ExitStatus::Trouble};
+    // The common case costs one open and one read; why a file cannot be read is found out only
+    // when it cannot.
+    if (auto bytes = readFilePrefix(path, kMaxUsefulFileSize)) {
+        result.ok = true;
+        result.bytes = std::move(*bytes);
         return result;
     }
-    auto bytes = readFilePrefix(path, kMaxUsefulFileSize);
-    if (!bytes) {
-        result.failure = {"cannot be read", ExitStatus::Trouble};
-        return result;
-    }
-    result.ok = true;
-    result.bytes = std::move(*bytes);
+    std::string reason = unreadableReason(path);
+    result.failure = {reason.empty() ? "cannot be read" : std::move(reason), ExitStatus::Trouble};
     return result;
 }
 

@@ -29,7 +29,8 @@ struct ScannedFolder {
 };
 
 std::string joined(const std::string& directory, const std::string& name) {
-    return (fs::path(directory) / name).string();
+    if (directory.empty() || directory.back() == '/') return directory + name;
+    return directory + '/' + name;
 }
 
 /// Why `path` cannot be listed as a folder, or an empty text.
