@@ -59,9 +59,9 @@ bench: deps
 samples: build
 	$(BUILD_DIR)/main/tools/make_samples samples
 
-# Bug-finding checks of .clang-tidy on the core and the tools.
+# Bug-finding checks of .clang-tidy on the core, the tools and cobble.
 tidy: build
-	clang-tidy -p $(BUILD_DIR)/main --quiet library/*.cpp tools/*.cpp
+	clang-tidy -p $(BUILD_DIR)/main --quiet library/*.cpp tools/*.cpp cli/*.cpp
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -269,3 +269,16 @@ TEST(Check, RealLibrariesLoseNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CheckDamaged, ProgressCountsLibrariesOnATerminalOnly) {
+    const std::vector<std::string> arguments = {"check", (dir / "CLEAN.LIB").string(),
+                                                (dir / "GAP.LIB").string()};
+    const CobbleRun shown = runCobbleOnTerminal(arguments);
+    EXPECT_EQ(shown.status, 0) << describe(shown);
+    EXPECT_NE(shown.err.find("\r2/2 libraries"), std::string::npos) << shown.err;
+    EXPECT_EQ(shown.out, runCobble(arguments).out);
+}
+
+}  // namespace
