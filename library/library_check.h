@@ -63,6 +63,7 @@ struct Finding {
     bool losesData = false;
 };
 
+/// What a check says about saving the file: the exit status of a checking tool follows it.
 enum class CheckVerdict {
     KeepsEverything,  ///< a save keeps every component, record and carried byte
     LosesData,        ///< a save drops or changes data, or the file is not a library
@@ -88,5 +89,7 @@ struct LibraryCheckReport {
 LibraryCheckReport checkLibraryImage(std::span<const std::uint8_t> image);
 
 /// Checks a library held in memory for what a save would refuse or what finding by name cannot
-/// tell apart: more than 200 components, records beyond the reach of a file, duplicate names.
+/// tell apart: more than 200 components (which no file can hold, so only a library built in
+/// memory can have them), records beyond the reach of a file, duplicate names. Slots are list
+/// positions and offsets are none.
 std::vector<Finding> checkLibrary(const Library& library);

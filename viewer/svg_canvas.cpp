@@ -9,9 +9,10 @@
 
 namespace {
 
-// Pixel (x, y) is the square from (x, y) to (x + 1, y + 1). QPainter without antialiasing puts
-// a stroke through an integer point into that pixel, so strokes run through pixel centres; fills
-// of rectangles are bounded by pixel edges.
+// Pixel (x, y) is the square from (x, y) to (x + 1, y + 1). QPainter without antialiasing
+// centres a stroke of odd width on the middle of the pixel at its integer point and one of even
+// width on the pixel's top left corner, so either covers whole pixels; fills of rectangles are
+// bounded by pixel edges.
 constexpr double kCentre = 0.5;
 
 void appendNumber(std::string& out, double value) {
@@ -21,6 +22,10 @@ void appendNumber(std::string& out, double value) {
     std::array<char, 32> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
                                       rounded == 0.0 ? 0.0 : rounded, std::chars_format::fixed, 3);
+    if (result.ec != std::errc() || !std::isfinite(rounded)) {
+        out += '0';  // beyond any coordinate a paint can hand over
+        return;
+    }
     std::string_view text(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
     while (text.back() == '0') text.remove_suffix(1);
     if (text.back() == '.') text.remove_suffix(1);
@@ -74,17 +79,24 @@ void SvgCanvas::fillRect(const PixelRect& rect, Rgb colour) {
     appendAttribute(body_, "width", static_cast<double>(rect.right) - rect.left);
     appendAttribute(body_, "height", static_cast<double>(rect.bottom) - rect.top);
     appendColour(body_, "fill", colour);
-    body_ += "/>\n";
+    // Said outright: some renderers give a rectangle a stroke of their own otherwise.
+    body_ += " stroke=\"none\"/>\n";
 }
 
 Pen SvgCanvas::selectPen(const Pen& pen) { return std::exchange(pen_, pen); }
 
 Brush SvgCanvas::selectBrush(const Brush& brush) { return std::exchange(brush_, brush); }
 
+std::int32_t SvgCanvas::strokeWidth() const {
+    return pen_.kind == PenKind::Line && pen_.width > 0 ? pen_.width : 1;
+}
+
+double SvgCanvas::strokeOffset() const { return strokeWidth() % 2 == 1 ? kCentre : 0.0; }
+
 void SvgCanvas::appendStroke(std::string& out) const {
     appendColour(out, "stroke", pen_.colour);
     const bool line = pen_.kind == PenKind::Line;
-    appendAttribute(out, "stroke-width", line && pen_.width > 0 ? pen_.width : 1);
+    appendAttribute(out, "stroke-width", strokeWidth());
     if (line) out += " stroke-linecap=\"round\" stroke-linejoin=\"round\"";
 }
 
@@ -107,12 +119,13 @@ void SvgCanvas::ellipse(const PixelRect& box) {
 }
 
 void SvgCanvas::polygon(std::span<const PixelPoint> points) {
+    const double offset = strokeOffset();
     body_ += "<polygon points=\"";
     for (std::size_t i = 0; i < points.size(); ++i) {
         if (i > 0) body_ += ' ';
-        appendNumber(body_, points[i].x + kCentre);
+        appendNumber(body_, points[i].x + offset);
         body_ += ',';
-        appendNumber(body_, points[i].y + kCentre);
+        appendNumber(body_, points[i].y + offset);
     }
     body_ += '"';
     appendColour(body_, "fill", brush_.colour);
@@ -127,6 +140,7 @@ void SvgCanvas::arc(const PixelRect& box, PixelPoint start, PixelPoint end) {
     const double cy = (static_cast<double>(r.top) + r.bottom) / 2;
     const double rx = (static_cast<double>(r.right) - r.left) / 2;
     const double ry = (static_cast<double>(r.bottom) - r.top) / 2;
+    const double offset = strokeOffset();
     const double from = rayAngle(cx, cy, start);
     double span = rayAngle(cx, cy, end) - from;
     constexpr double kTurn = 2 * std::numbers::pi;
@@ -134,9 +148,9 @@ void SvgCanvas::arc(const PixelRect& box, PixelPoint start, PixelPoint end) {
     while (span > kTurn) span -= kTurn;
 
     auto appendPoint = [&](double angle) {
-        appendNumber(body_, cx + kCentre + rx * std::cos(angle));
+        appendNumber(body_, cx + offset + rx * std::cos(angle));
         body_ += ' ';
-        appendNumber(body_, cy + kCentre - ry * std::sin(angle));
+        appendNumber(body_, cy + offset - ry * std::sin(angle));
     };
     // Counter-clockwise on the panel is the negative sense of SVG's y-down coordinates: sweep
     // flag 0. A whole turn needs two half arcs, as one arc cannot end where it starts.
@@ -166,14 +180,15 @@ void SvgCanvas::moveTo(PixelPoint point) { position_ = point; }
 
 void SvgCanvas::lineTo(PixelPoint point) {
     // A path rather than a line element: renderers draw the round dot of a zero-length path.
+    const double offset = strokeOffset();
     body_ += "<path d=\"M ";
-    appendNumber(body_, position_.x + kCentre);
+    appendNumber(body_, position_.x + offset);
     body_ += ' ';
-    appendNumber(body_, position_.y + kCentre);
+    appendNumber(body_, position_.y + offset);
     body_ += " L ";
-    appendNumber(body_, point.x + kCentre);
+    appendNumber(body_, point.x + offset);
     body_ += ' ';
-    appendNumber(body_, point.y + kCentre);
+    appendNumber(body_, point.y + offset);
     body_ += "\" fill=\"none\"";
     appendStroke(body_);
     body_ += "/>\n";

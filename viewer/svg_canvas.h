@@ -2,6 +2,7 @@
 
 #include "canvas.h"
 
+#include <cstdint>
 #include <string>
 
 /// Writes every drawing operation as one SVG element, in the panel's pixel coordinates, so a
@@ -31,6 +32,10 @@ public:
 
 private:
     void appendStroke(std::string& out) const;
+    /// The selected pen's width in pixels, 1 for a hairline.
+    std::int32_t strokeWidth() const;
+    /// How far a stroke's points lie right of and below their integer pixel coordinates.
+    double strokeOffset() const;
 
     int width_;
     int height_;
