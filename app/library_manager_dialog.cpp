@@ -364,8 +364,18 @@ bool LibraryManagerDialog::removeSelected(SortedListBox& list, LibrarySession& s
     return true;
 }
 
-void LibraryManagerDialog::reportSaveFailure(const QString& what, const std::string& reason) {
-    dialogs_.reportFailure(this, what + QStringLiteral("\n\n") + QString::fromStdString(reason));
+LibraryManagerDialog::SaveOutcome LibraryManagerDialog::writeSession(LibrarySession& session,
+                                                                     const QString& whatFailed) {
+    const SaveResult result = session.save();
+    if (result) return SaveOutcome::saved;
+    // The library stays marked changed, so closing or opening another file offers it again.
+    dialogs_.reportFailure(
+        this, whatFailed + QStringLiteral("\n\n") + QString::fromStdString(result.reason));
+    return SaveOutcome::failed;
+}
+
+void LibraryManagerDialog::releaseLibraryOf(const LibrarySession& session) {
+    if (const Library* library = session.library()) viewerPanel_->releaseComponentsOf(*library);
 }
 
 // The source side.
@@ -387,7 +397,7 @@ void LibraryManagerDialog::locateDirectory() {
 
 void LibraryManagerDialog::openSelectedFile() {
     promptSaveSource();
-    if (const Library* old = source_.library()) viewerPanel_->releaseComponentsOf(*old);
+    releaseLibraryOf(source_);
     source_.open(toPath(sourceDirectory_ + fileList_->selectedText()), *sourceList_);
 }
 
@@ -408,13 +418,7 @@ LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveSource() {
                       .arg(QDir::toNativeSeparators(sourcePath())));
         return SaveOutcome::notWritten;
     }
-    const SaveResult result = source_.save();
-    if (!result) {
-        // The library stays marked changed, so closing or opening another file offers it again.
-        reportSaveFailure(tr("The source library was not saved."), result.reason);
-        return SaveOutcome::failed;
-    }
-    return SaveOutcome::saved;
+    return writeSession(source_, tr("The source library was not saved."));
 }
 
 // The destination side.
@@ -431,7 +435,7 @@ QString LibraryManagerDialog::chooseDestinationFile() {
 }
 
 void LibraryManagerDialog::resetDestination() {
-    if (const Library* old = destination_.library()) viewerPanel_->releaseComponentsOf(*old);
+    releaseLibraryOf(destination_);
     destination_.clear();
     destinationList_->clear();
 }
@@ -443,7 +447,7 @@ void LibraryManagerDialog::loadDestination() {
         return;
     }
     if (chooseDestinationFile().isEmpty()) return;
-    if (const Library* old = destination_.library()) viewerPanel_->releaseComponentsOf(*old);
+    releaseLibraryOf(destination_);
     // A file that does not exist yet gives an empty library, which is how a new one is started.
     destination_.open(destination_.path(), *destinationList_);
 }
@@ -451,12 +455,7 @@ void LibraryManagerDialog::loadDestination() {
 LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveDestination() {
     if (destination_.path().empty()) chooseDestinationFile();
     if (destination_.refusesToWrite()) return SaveOutcome::notWritten;
-    const SaveResult result = destination_.save();
-    if (!result) {
-        reportSaveFailure(tr("The destination library was not saved."), result.reason);
-        return SaveOutcome::failed;
-    }
-    return SaveOutcome::saved;
+    return writeSession(destination_, tr("The destination library was not saved."));
 }
 
 void LibraryManagerDialog::clearDestination() {

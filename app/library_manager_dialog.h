@@ -6,8 +6,6 @@
 #include <QPointF>
 #include <QString>
 
-#include <string>
-
 class Component;
 class Library;
 class QAction;
@@ -79,7 +77,10 @@ private:
     static const Component* selectedComponent(const SortedListBox& list, const Library* library);
     void showSelected(SortedListBox& list, const Library* library);
     bool removeSelected(SortedListBox& list, LibrarySession& session);
-    void reportSaveFailure(const QString& what, const std::string& reason);
+    /// Saves `session`; a failure is shown with `whatFailed` and the reason.
+    SaveOutcome writeSession(LibrarySession& session, const QString& whatFailed);
+    /// Lets the viewer drop any component of the library `session` is about to replace or free.
+    void releaseLibraryOf(const LibrarySession& session);
 
     void promptSaveSource();
     void promptSaveDestination();

@@ -18,7 +18,7 @@ StatusLight::StatusLight(int idleImage, int fullImage, int duplicateImage, int i
 
 bool StatusLight::setState(int newState) {
     if (newState == state_) return false;
-    state_ = newState >= 1 && newState <= 3 ? newState : 3;
+    state_ = newState >= 1 && newState <= 3 ? newState : static_cast<int>(LampState::duplicate);
     update();
     return true;
 }
@@ -38,12 +38,14 @@ void StatusLight::paintEvent(QPaintEvent* /*event*/) {
 }
 
 int StatusLight::imageForState() const {
-    switch (state_) {
-        case 2:
+    // The state is always one of the three; setState and the constructor see to it.
+    switch (static_cast<LampState>(state_)) {
+        case LampState::full:
             return fullImage_;
-        case 3:
+        case LampState::duplicate:
             return duplicateImage_;
-        default:
-            return idleImage_;
+        case LampState::idle:
+            break;
     }
+    return idleImage_;
 }

@@ -10,6 +10,7 @@
 #include "record_layout.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>

@@ -63,7 +63,7 @@ public:
 
     /// Copies `component` in, at the head, and puts its name into `names` when the copy rule
     /// allows it (`destinationCount` is what the caller counts as the library's size); only
-    /// then is the library marked changed. Needs a library.
+    /// then is the library marked changed. A session without a library starts an empty one.
     CopyVerdict copyIn(const Component& component, std::size_t destinationCount, NameList& names);
 
     /// Whether the write policy forbids writing the library to its path: there is no library or

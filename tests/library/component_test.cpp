@@ -3,6 +3,7 @@
 #include "byte_reader.h"
 #include "library_file_builder.h"
 #include "primitive_factory.h"
+#include "primitive_tags.h"
 #include "printers.h"
 
 #include <gtest/gtest.h>
@@ -11,20 +12,6 @@
 #include <vector>
 
 namespace {
-
-// Names the primitives of a component by a tag kept in the not-interpreted byte 15.
-Primitive tagged(Primitive p, char tag) {
-    auto bytes = p.bytes();
-    bytes[15] = static_cast<std::uint8_t>(tag);
-    return Primitive(std::span<const std::uint8_t, 16>(bytes.data(), 16),
-                     std::span<const std::uint8_t, 16>(bytes.data() + 16, 16));
-}
-
-std::string tags(const Component& c) {
-    std::string result;
-    for (const auto& p : c.primitives()) result += static_cast<char>(p.bytes()[15]);
-    return result;
-}
 
 TEST(Component, PlacesMultiLayerPadsAndViasAtTheTailAndTheRestAtTheHead) {
     Component c(makeEntry("X"));

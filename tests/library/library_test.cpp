@@ -3,6 +3,7 @@
 #include "byte_order.h"
 #include "library_file_builder.h"
 #include "primitive_factory.h"
+#include "primitive_tags.h"
 
 #include <gtest/gtest.h>
 
@@ -27,19 +28,6 @@ std::vector<std::uint8_t> emptySlotBytes() {
 std::vector<std::uint8_t> slotBytes(const std::vector<std::uint8_t>& file, std::size_t slot) {
     const auto begin = file.begin() + long(16 + 32 * slot);
     return {begin, begin + 32};
-}
-
-Primitive tagged(Primitive p, char tag) {
-    auto bytes = p.bytes();
-    bytes[15] = static_cast<std::uint8_t>(tag);
-    return Primitive(std::span<const std::uint8_t, 16>(bytes.data(), 16),
-                     std::span<const std::uint8_t, 16>(bytes.data() + 16, 16));
-}
-
-std::string tags(const Component& c) {
-    std::string result;
-    for (const auto& p : c.primitives()) result += static_cast<char>(p.bytes()[15]);
-    return result;
 }
 
 std::vector<std::string> names(const Library& library) {
