@@ -232,7 +232,7 @@ enum class Replacement { Done, Failed, NeedsInPlace };
 
 /// Writes `data` to a new file beside `target` and renames it over the target. Answers
 /// NeedsInPlace, with nothing left behind, when the new file cannot be given the existing file's
-/// owner and group.
+/// owner and group: a new owner would be a loss nobody asked for.
 Replacement replaceByRename(const fs::path& target, const struct stat* existing,
                             std::span<const std::uint8_t> data, SaveResult& result) {
     fs::path temporary;
@@ -253,7 +253,8 @@ Replacement replaceByRename(const fs::path& target, const struct stat* existing,
         if (::fstat(file.get(), &created) != 0) return fail("Cannot write", errno);
         if ((created.st_uid != existing->st_uid || created.st_gid != existing->st_gid) &&
             ::fchown(file.get(), existing->st_uid, existing->st_gid) != 0) {
-            if (errno != EPERM) return fail("Cannot give the new file the owner of", errno);
+            // EPERM for a user who may write another's file, EINVAL for an owner unknown here;
+            // either way the file is rewritten in place rather than handed to a new owner.
             ::unlink(temporary.c_str());
             return Replacement::NeedsInPlace;
         }
