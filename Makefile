@@ -55,16 +55,17 @@ bench: deps
 	$(BUILD_DIR)/bench/bench/core_bench
 	@if [ -x $(BUILD_DIR)/bench/bench/viewer_bench ]; then \
 	    QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench/viewer_bench; fi
+	@if [ -x $(BUILD_DIR)/bench/bench/cli_bench ]; then $(BUILD_DIR)/bench/bench/cli_bench; fi
 
 # Rewrites the sample libraries with the project's generator.
 samples: build
 	$(BUILD_DIR)/main/tools/make_samples samples
 
 # Bug-finding checks of .clang-tidy on everything that ships: the core, the session layer, the
-# viewer, the window and the tools.
+# viewer, the window, cobble and the tools.
 tidy: build
 	clang-tidy -p $(BUILD_DIR)/main --quiet library/*.cpp session/*.cpp viewer/*.cpp app/*.cpp \
-	    tools/*.cpp
+	    cli/*.cpp tools/*.cpp
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
