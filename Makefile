@@ -4,6 +4,8 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SMOKE_FUZZ_SECONDS ?= 20
+# The build folders and their options match the configure presets of CMakePresets.json
+# (main, sanitized, fuzz, bench), so `cmake --preset NAME` gives the same folder by hand.
 CMAKE_FLAGS := -G Ninja -DWERROR=ON
 
 .PHONY: all deps build run test test-main test-sanitized fuzz fuzz-build fuzz-smoke bench \
@@ -27,10 +29,10 @@ test: test-main test-sanitized fuzz-smoke
 test-main: build
 	ctest --test-dir $(BUILD_DIR)/main --output-on-failure -j $(JOBS)
 
-# The core and the viewer again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Every test again, the window's included, under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitized: deps
 	cmake -S . -B $(BUILD_DIR)/sanitized $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug \
-	    -DBUILD_GUI=ON -DBUILD_APP=OFF -DSANITIZE=ON
+	    -DBUILD_GUI=ON -DBUILD_APP=ON -DSANITIZE=ON
 	cmake --build $(BUILD_DIR)/sanitized -j $(JOBS)
 	ctest --test-dir $(BUILD_DIR)/sanitized --output-on-failure -j $(JOBS)
 
@@ -59,9 +61,11 @@ bench: deps
 samples: build
 	$(BUILD_DIR)/main/tools/make_samples samples
 
-# Bug-finding checks of .clang-tidy on the core, the KiCad exchange and the tools.
+# Bug-finding checks of .clang-tidy on everything that ships: the core, the session layer, the
+# KiCad exchange, the viewer, the window and the tools.
 tidy: build
-	clang-tidy -p $(BUILD_DIR)/main --quiet library/*.cpp kicad/*.cpp tools/*.cpp
+	clang-tidy -p $(BUILD_DIR)/main --quiet library/*.cpp session/*.cpp kicad/*.cpp viewer/*.cpp \
+	    app/*.cpp tools/*.cpp
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -1,10 +1,22 @@
+// The main window: its controls, the refresh that keeps counters and buttons current, and the
+// handlers of the source side (locating a directory, opening, showing, deleting and writing back
+// its libraries) and the destination side (choosing, loading, saving and clearing the library
+// being assembled, copying into it with the lamp that shows a refusal). The rules those handlers
+// follow live in the two library sessions; what stays here is how the window shows them.
+
 #include "library_manager_dialog.h"
 
 #include "about_dialog.h"
+#include "accessibility.h"
 #include "app_icon.h"
+#include "copy_refusal_texts.h"
 #include "dialog_units.h"
+#include "fitted_font.h"
+#include "focus_style.h"
 #include "lamp_images.h"
 #include "library.h"
+#include "library_file_scan.h"
+#include "samples_directory.h"
 #include "sorted_list_box.h"
 #include "status_light.h"
 #include "user_dialogs.h"
@@ -14,7 +26,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QHoverEvent>
 #include <QKeyEvent>
@@ -30,6 +44,15 @@ namespace {
 const char* const kTitle = "Protel Autotrax Library Manager";
 const char* const kSourceQuestion = "Source library has changed.\n\nSave it?";
 const char* const kDestinationQuestion = "Destination library has changed.\n\nSave it?";
+const char* const kLoadQuestion =
+    "Opening a new destination library will clear the current contents. \n\nContinue?";
+const char* const kClearQuestion = "Do you really intend to clear the destination library data?";
+const char* const kNoLibraryFiles = "NO LIB FILES FOUND!";
+
+std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString fromPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 /// Places `control` at a rectangle given in dialog units and names it for tests and tools; `id`
 /// 0 marks a control without an id of its own.
@@ -81,7 +104,7 @@ LibraryManagerDialog::LibraryManagerDialog(UserDialogs& dialogs, QWidget* parent
     addAction(aboutAction_);  // so that F1 works anywhere in the window
 
     setWindowIcon(applicationIcon());
-    destinationLibrary_ = std::make_unique<Library>();
+    destination_.startEmpty();
 
     for (QWidget* button : {updateButton_, deleteSourceButton_, copyButton_, clearButton_,
                             deleteDestinationButton_}) {
@@ -192,6 +215,22 @@ void LibraryManagerDialog::createControls() {
                                       clearButton_};
     for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
+    // Some desktop fonts are a little wider than the message's control; a pixel smaller is better
+    // than a cut-off refusal. One pixel is kept free at the right, before the lamp.
+    messageText_->setFont(fontFittingWidth(
+        messageText_->font(),
+        {QString::fromLatin1(kTooManyComponentsText), QString::fromLatin1(kAlreadyExistsText)},
+        messageText_->contentsRect().width() - 1));
+
+    // The lists and buttons show plainly which of them has the keyboard focus.
+    auto* focusStyle = new FocusStyle;
+    focusStyle->setParent(this);
+    for (QWidget* control : tabOrder) {
+        if (qobject_cast<SortedListBox*>(control) || qobject_cast<QPushButton*>(control)) {
+            control->setStyle(focusStyle);
+        }
+    }
+
     // Names a screen reader can tell apart where a control has no caption of its own.
     componentsLabel->setBuddy(sourceList_);
     sourceCountLabel->setBuddy(sourceCountField_);
@@ -204,12 +243,19 @@ void LibraryManagerDialog::createControls() {
     destinationNameField_->setAccessibleName(tr("Destination file"));
     viewerPanel_->setAccessibleName(tr("Component viewer"));
     statusLight_->setAccessibleName(tr("Copy status lamp"));
-    messageText_->setAccessibleName(tr("Copy status"));
+    // The message names itself by its text, so a screen reader reads the refusal it shows.
+    messageText_->setAccessibleDescription(tr("Copy status"));
     deleteSourceButton_->setAccessibleName(tr("Delete Component from source library"));
     deleteDestinationButton_->setAccessibleName(tr("Delete Component from destination library"));
 }
 
 const Component* LibraryManagerDialog::shownComponent() const { return viewerPanel_->shown(); }
+
+QString LibraryManagerDialog::sourcePath() const { return fromPath(source_.path()); }
+
+QString LibraryManagerDialog::destinationPath() const { return fromPath(destination_.path()); }
+
+QString LibraryManagerDialog::destinationName() const { return fromPath(destination_.fileName()); }
 
 void LibraryManagerDialog::refreshControls() {
     sourceCount_ = sourceList_->count();
@@ -219,7 +265,7 @@ void LibraryManagerDialog::refreshControls() {
     const bool sourceSelected = sourceList_->selectedRow() >= 0;
     setEnabledIfChanged(deleteSourceButton_, sourceSelected);
     setEnabledIfChanged(copyButton_, sourceSelected && copyAllowed_);
-    setEnabledIfChanged(updateButton_, !sourcePath_.isEmpty());
+    setEnabledIfChanged(updateButton_, !source_.path().empty());
     setEnabledIfChanged(deleteDestinationButton_, destinationList_->selectedRow() >= 0);
     setEnabledIfChanged(clearButton_, destinationList_->count() > 0);
     emit controlsRefreshed();
@@ -297,19 +343,19 @@ void LibraryManagerDialog::done(int result) {
     promptSaveDestination();
     // The window is gone from the screen, so the viewer is cleared without a repaint.
     viewerPanel_->clearComponent(false);
-    sourceLibrary_.reset();
-    destinationLibrary_.reset();
+    source_.close();
+    destination_.close();
 }
 
 void LibraryManagerDialog::promptSaveSource() {
     // A failed save has been explained; asking again lets the user retry or give up.
-    while (sourceModified_ && dialogs_.askYesNo(this, QString::fromLatin1(kSourceQuestion))) {
+    while (source_.modified() && dialogs_.askYesNo(this, QString::fromLatin1(kSourceQuestion))) {
         if (saveSource() != SaveOutcome::failed) return;
     }
 }
 
 void LibraryManagerDialog::promptSaveDestination() {
-    while (destinationModified_ &&
+    while (destination_.modified() &&
            dialogs_.askYesNo(this, QString::fromLatin1(kDestinationQuestion))) {
         if (saveDestination() != SaveOutcome::failed) return;
     }
@@ -328,17 +374,157 @@ void LibraryManagerDialog::showSelected(SortedListBox& list, const Library* libr
     list.setFocus();  // so that the Delete key acts on this list next
 }
 
-bool LibraryManagerDialog::removeSelected(SortedListBox& list, Library* library) {
+bool LibraryManagerDialog::removeSelected(SortedListBox& list, LibrarySession& session) {
     const int row = list.selectedRow();
-    const Component* component = selectedComponent(list, library);
+    const Component* component = selectedComponent(list, session.library());
     if (!component) return false;
     if (viewerPanel_->shown() == component) viewerPanel_->clearComponent();
-    if (!library->remove(component)) return false;
+    if (!session.remove(component)) return false;
     list.removeRow(row);
     list.selectRow(row);  // the entry that followed, if any
     return true;
 }
 
-void LibraryManagerDialog::reportSaveFailure(const QString& what, const std::string& reason) {
-    dialogs_.reportFailure(this, what + QStringLiteral("\n\n") + QString::fromStdString(reason));
+LibraryManagerDialog::SaveOutcome LibraryManagerDialog::writeSession(LibrarySession& session,
+                                                                     const QString& whatFailed) {
+    const SaveResult result = session.save();
+    if (result) return SaveOutcome::saved;
+    // The library stays marked changed, so closing or opening another file offers it again.
+    dialogs_.reportFailure(
+        this, whatFailed + QStringLiteral("\n\n") + QString::fromStdString(result.reason));
+    return SaveOutcome::failed;
+}
+
+void LibraryManagerDialog::releaseLibraryOf(const LibrarySession& session) {
+    if (const Library* library = session.library()) viewerPanel_->releaseComponentsOf(*library);
+}
+
+// The source side.
+
+void LibraryManagerDialog::locateDirectory() {
+    // The first time in the samples, so that a new user sees libraries at once; later where the
+    // user last located.
+    const QString start = sourceDirectory_.isEmpty() ? samplesDirectory() : sourceDirectory_;
+    const QString picked = dialogs_.chooseFileInDirectory(this, start);
+    if (picked.isEmpty()) return;
+
+    fileList_->clear();
+    const QString path = QFileInfo(picked).absoluteFilePath();
+    sourceDirectory_ = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const auto names = findLibraryFiles(toPath(sourceDirectory_));
+    for (const std::string& name : names) fileList_->addSorted(fromPath(name));
+    if (names.empty()) fileList_->addSorted(QString::fromLatin1(kNoLibraryFiles));
+}
+
+void LibraryManagerDialog::openSelectedFile() {
+    promptSaveSource();
+    releaseLibraryOf(source_);
+    source_.open(toPath(sourceDirectory_ + fileList_->selectedText()), *sourceList_);
+}
+
+void LibraryManagerDialog::showSelectedSource() { showSelected(*sourceList_, source_.library()); }
+
+void LibraryManagerDialog::deleteSelectedSource() {
+    if (removeSelected(*sourceList_, source_)) showSelectedSource();
+}
+
+LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveSource() {
+    if (!source_.hasLibrary()) return SaveOutcome::notWritten;
+    if (source_.refusesToWrite()) {
+        // Writing would create a stray file for the placeholder entry, or replace a file that
+        // could not be read as a library, perhaps someone else's, by an empty library.
+        dialogs_.reportFailure(
+            this, tr("There is no library to update: \"%1\" could not be read as a library "
+                     "file, so it was left as it is.")
+                      .arg(QDir::toNativeSeparators(sourcePath())));
+        return SaveOutcome::notWritten;
+    }
+    return writeSession(source_, tr("The source library was not saved."));
+}
+
+// The destination side.
+
+QString LibraryManagerDialog::chooseDestinationFile() {
+    QString start = sourceDirectory_;
+    if (!destination_.path().empty()) start = QFileInfo(destinationPath()).absolutePath();
+    const QString path = dialogs_.chooseLibraryFile(this, start);
+    if (path.isEmpty()) return {};
+
+    destination_.setPath(toPath(path));
+    destinationNameField_->setText(destinationName());
+    return destinationName();
+}
+
+void LibraryManagerDialog::resetDestination() {
+    releaseLibraryOf(destination_);
+    destination_.clear();
+    destinationList_->clear();
+}
+
+void LibraryManagerDialog::loadDestination() {
+    // Copies not yet saved are only dropped after a warning, also before any file was chosen.
+    if ((!destination_.path().empty() || destination_.modified()) &&
+        !dialogs_.askYesNo(this, QString::fromLatin1(kLoadQuestion))) {
+        return;
+    }
+    if (chooseDestinationFile().isEmpty()) return;
+    releaseLibraryOf(destination_);
+    // A file that does not exist yet gives an empty library, which is how a new one is started.
+    destination_.open(destination_.path(), *destinationList_);
+}
+
+LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveDestination() {
+    if (destination_.path().empty()) chooseDestinationFile();
+    if (destination_.refusesToWrite()) return SaveOutcome::notWritten;
+    return writeSession(destination_, tr("The destination library was not saved."));
+}
+
+void LibraryManagerDialog::clearDestination() {
+    if (destinationList_->count() == 0) return;
+    if (!dialogs_.askYesNo(this, QString::fromLatin1(kClearQuestion))) return;
+    resetDestination();
+}
+
+void LibraryManagerDialog::copyComponent() {
+    if (!source_.hasLibrary()) return;
+    const auto counted = static_cast<std::size_t>(destinationCount_);
+    const Component* component = selectedComponent(*sourceList_, source_.library());
+    // A full destination is reported before anything else, a missing selection included.
+    if (!hasRoomForCopy(counted)) {
+        refuseCopy(CopyVerdict::full);
+        return;
+    }
+    if (!component) return;
+    const CopyVerdict verdict = destination_.copyIn(*component, counted, *destinationList_);
+    if (verdict != CopyVerdict::allowed) refuseCopy(verdict);
+}
+
+void LibraryManagerDialog::refuseCopy(CopyVerdict verdict) {
+    const bool full = verdict == CopyVerdict::full;
+    statusLight_->setState(full ? LampState::full : LampState::duplicate);
+    messageText_->setText(QString::fromLatin1(full ? kTooManyComponentsText : kAlreadyExistsText));
+    announce(messageText_);
+    lampTimer_->start();
+    // Disabling the focused button would hand the focus to "Save Library File", where Enter
+    // would then save; the list the user copies from is the better place for it.
+    if (copyButton_->hasFocus()) sourceList_->setFocus();
+    copyButton_->setEnabled(false);
+    copyAllowed_ = false;
+}
+
+void LibraryManagerDialog::onLampTimer() {
+    statusLight_->setState(LampState::idle);
+    messageText_->clear();
+    lampTimer_->stop();
+    // The refresh that follows enables the button again when a source component is selected.
+    copyButton_->setEnabled(false);
+    copyAllowed_ = true;
+}
+
+void LibraryManagerDialog::showSelectedDestination() {
+    showSelected(*destinationList_, destination_.library());
+}
+
+void LibraryManagerDialog::deleteSelectedDestination() {
+    if (removeSelected(*destinationList_, destination_)) showSelectedDestination();
 }

@@ -1,22 +1,67 @@
 #include "qt_user_dialogs.h"
 
+#include "file_io.h"
+#include "library_format.h"
+
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QMessageBox>
+#include <QTreeView>
 
 namespace {
+
+/// Large enough that names, sizes, types and dates are shown whole beside the places list.
+constexpr QSize kFileDialogSize{900, 560};
+constexpr int kNameColumnWidth = 300;
+constexpr int kSizeColumnWidth = 90;
+constexpr int kTypeColumnWidth = 190;
+
+/// Names library files by what they are in the dialog's type column, known by their signature
+/// like the directory scan knows them, whatever the system's file types say.
+class LibraryTypeProvider final : public QFileIconProvider {
+public:
+    QString type(const QFileInfo& info) const override {
+        if (info.isFile()) {
+            const auto header = readFilePrefix(
+                QFile::encodeName(info.absoluteFilePath()).toStdString(), kHeaderSize);
+            if (header && hasLibrarySignature(*header)) {
+                return QStringLiteral("Autotrax component library");
+            }
+        }
+        return QFileIconProvider::type(info);
+    }
+};
+
+LibraryTypeProvider& libraryTypeProvider() {
+    static LibraryTypeProvider provider;
+    return provider;
+}
 
 /// Sets up an open-file dialog that accepts any name, also one typed that does not exist yet, and
 /// starts in `directory` when it exists (the dialog would otherwise take its last part for a file
 /// name to select).
-void prepareOpenDialog(QFileDialog& dialog, const QString& directory) {
+void prepareOpenDialog(QFileDialog& dialog, const QString& directory, const QString& title) {
     if (!directory.isEmpty() && QDir(directory).exists()) dialog.setDirectory(directory);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setWindowTitle(title);
+    dialog.setIconProvider(&libraryTypeProvider());
+    dialog.setViewMode(QFileDialog::Detail);
+    dialog.resize(kFileDialogSize);
+    if (auto* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        QHeaderView* header = details->header();
+        header->resizeSection(0, kNameColumnWidth);
+        header->resizeSection(1, kSizeColumnWidth);
+        header->resizeSection(2, kTypeColumnWidth);
+        header->setStretchLastSection(true);
+    }
 }
 
 QString chosenFile(QFileDialog& dialog) {
@@ -42,7 +87,7 @@ void QtUserDialogs::reportFailure(QWidget* owner, const QString& text) {
 QString QtUserDialogs::chooseFileInDirectory(QWidget* owner, const QString& startDirectory) {
     // Only the directory of the chosen name is used.
     QFileDialog dialog(owner);
-    prepareOpenDialog(dialog, startDirectory);
+    prepareOpenDialog(dialog, startDirectory, QObject::tr("Locate Library Directory"));
     return chosenFile(dialog);
 }
 
@@ -51,7 +96,8 @@ QString QtUserDialogs::chooseLibraryFile(QWidget* owner, const QString& startDir
     // library. The pattern matches MYLIB.LIB as well as mylib.lib, since Qt's dialog compares
     // names without regard to case.
     QFileDialog dialog(owner);
-    prepareOpenDialog(dialog, startDirectory);
+    prepareOpenDialog(dialog, startDirectory, QObject::tr("Choose Destination Library"));
+    dialog.setLabelText(QFileDialog::Accept, QObject::tr("Choose"));
     const QString libraryFiles = QStringLiteral("Library files (*.lib)");
     const QString allFiles = QStringLiteral("All Files (*.*)");
     dialog.setNameFilters({libraryFiles, allFiles});

@@ -14,11 +14,14 @@ StatusLight::StatusLight(int idleImage, int fullImage, int duplicateImage, int i
     // control keeps its size whatever rectangle the window gives it.
     setFixedSize(kLampImageSize, kLampImageSize);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleDescription(stateName());
 }
 
 bool StatusLight::setState(int newState) {
     if (newState == state_) return false;
-    state_ = newState >= 1 && newState <= 3 ? newState : 3;
+    state_ = newState >= 1 && newState <= 3 ? newState : static_cast<int>(LampState::duplicate);
+    // Assistive technology hears of the change through the description.
+    setAccessibleDescription(stateName());
     update();
     return true;
 }
@@ -30,6 +33,18 @@ void StatusLight::paint(QPainter& painter) const {
     drawTransparent(painter, 0, 0, lampImage(imageForState()), QColor(0xFF, 0xFF, 0xFF));
 }
 
+QString StatusLight::stateName() const {
+    switch (static_cast<LampState>(state_)) {
+        case LampState::full:
+            return QStringLiteral("full");
+        case LampState::duplicate:
+            return QStringLiteral("duplicate");
+        case LampState::idle:
+            break;
+    }
+    return QStringLiteral("idle");
+}
+
 QSize StatusLight::sizeHint() const { return {kLampImageSize, kLampImageSize}; }
 
 void StatusLight::paintEvent(QPaintEvent* /*event*/) {
@@ -38,12 +53,14 @@ void StatusLight::paintEvent(QPaintEvent* /*event*/) {
 }
 
 int StatusLight::imageForState() const {
-    switch (state_) {
-        case 2:
+    // The state is always one of the three; setState and the constructor see to it.
+    switch (static_cast<LampState>(state_)) {
+        case LampState::full:
             return fullImage_;
-        case 3:
+        case LampState::duplicate:
             return duplicateImage_;
-        default:
-            return idleImage_;
+        case LampState::idle:
+            break;
     }
+    return idleImage_;
 }

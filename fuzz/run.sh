@@ -1,10 +1,27 @@
 #!/usr/bin/env bash
-# Runs the library fuzzer for a number of seconds on a corpus seeded from the sample libraries.
+# Runs the library fuzzer for a number of seconds on a corpus seeded from the sample libraries
+# and, where they are present, the team's shared library files (beside the checkout, or where
+# COBBLESTACK_SHARED_LIBRARIES says). Inputs may grow to the largest useful file size, which the
+# fuzzer sets itself.
 # Usage: run.sh FUZZER CORPUS_DIR SECONDS
 set -euo pipefail
 fuzzer=$1 corpus=$2 seconds=$3
 here=$(cd "$(dirname "$0")/.." && pwd)
+shared=${COBBLESTACK_SHARED_LIBRARIES:-$here/../shared/libraries}
 mkdir -p "$corpus"
-cp -n "$here"/samples/*.LIB "$corpus"/ 2>/dev/null || true
-"$fuzzer" "$corpus" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=4096 \
+seed() {
+    local file
+    for file in "$@"; do
+        [ -f "$file" ] || continue
+        # The shared files are read-only; the corpus copies must not be.
+        [ -e "$corpus/$(basename "$file")" ] || install -m 644 "$file" "$corpus/"
+    done
+}
+seed "$here"/samples/*.LIB
+if [ -d "$shared" ]; then
+    seed "$shared"/*.LIB
+else
+    echo "note: no shared libraries at $shared; seeding from the samples only" >&2
+fi
+"$fuzzer" "$corpus" -max_total_time="$seconds" -rss_limit_mb=4096 \
     -print_final_stats=1 -artifact_prefix="$(dirname "$corpus")/"

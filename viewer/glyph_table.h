@@ -7,10 +7,12 @@
 #include <string_view>
 
 /// A point of a glyph in font units: x to the right, y up, the origin on the baseline at the
-/// glyph's left. Capitals span y = 0 to 6; one unit is a sixth of the character height.
+/// glyph's left. Capitals span y = 0 to 6; one unit is a sixth of the character height. The
+/// coordinates are 16-bit numbers: an 8-bit type would be a character type, which arithmetic on
+/// it should not have to second-guess.
 struct GlyphPoint {
-    std::int8_t x = 0;
-    std::int8_t y = 0;
+    std::int16_t x = 0;
+    std::int16_t y = 0;
 
     friend bool operator==(const GlyphPoint&, const GlyphPoint&) = default;
 };
@@ -50,7 +52,7 @@ struct GlyphSource {
 };
 
 // Malformed text throws, which stops the compilation since the table is built as a constant.
-constexpr std::int8_t parseNumber(std::string_view text, std::size_t& at) {
+constexpr std::int16_t parseNumber(std::string_view text, std::size_t& at) {
     bool negative = false;
     if (at < text.size() && text[at] == '-') {
         negative = true;
@@ -62,7 +64,7 @@ constexpr std::int8_t parseNumber(std::string_view text, std::size_t& at) {
         value = value * 10 + (text[at] - '0');
         ++at;
     }
-    return static_cast<std::int8_t>(negative ? -value : value);
+    return static_cast<std::int16_t>(negative ? -value : value);
 }
 
 constexpr Glyph parseGlyph(std::string_view text) {
@@ -192,7 +194,8 @@ constexpr GlyphTable makeGlyphTable() {
     // Codes 0 to 32 and 127 keep no strokes.
     GlyphTable table{};
     for (const GlyphSource& source : kSources) {
-        table[static_cast<std::size_t>(source.code)] = parseGlyph(source.strokes);
+        // Through unsigned char, so that a code above 127 could never turn into a huge index.
+        table[static_cast<unsigned char>(source.code)] = parseGlyph(source.strokes);
     }
     return table;
 }

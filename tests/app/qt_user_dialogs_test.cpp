@@ -28,9 +28,9 @@ QStringList listedNames(QFileDialog& dialog) {
     return names;
 }
 
-/// Opens the destination file dialog on `folder`, lets `inspect` look at it, and cancels it.
-void inspectLibraryFileDialog(const QString& folder,
-                              const std::function<void(QFileDialog&)>& inspect) {
+/// Opens a file dialog through `open` on `folder`, lets `inspect` look at it, and cancels it.
+void inspectFileDialog(const std::function<QString(QtUserDialogs&)>& open,
+                       const std::function<void(QFileDialog&)>& inspect) {
     bool inspected = false;
     auto* timer = new QTimer;
     timer->setInterval(20);
@@ -45,8 +45,28 @@ void inspectLibraryFileDialog(const QString& folder,
     });
     timer->start();
     QtUserDialogs dialogs;
-    EXPECT_EQ(dialogs.chooseLibraryFile(nullptr, folder), QString());
+    EXPECT_EQ(open(dialogs), QString());
     EXPECT_TRUE(inspected);
+}
+
+void inspectLibraryFileDialog(const QString& folder,
+                              const std::function<void(QFileDialog&)>& inspect) {
+    inspectFileDialog(
+        [&folder](QtUserDialogs& dialogs) { return dialogs.chooseLibraryFile(nullptr, folder); },
+        inspect);
+}
+
+/// The type column's text for `name` once the dialog has read its folder.
+QString listedType(QFileDialog& dialog, const QString& name) {
+    auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    if (!view) return {};
+    const QModelIndex root = view->rootIndex();
+    for (int row = 0; row < view->model()->rowCount(root); ++row) {
+        if (view->model()->index(row, 0, root).data().toString() == name) {
+            return view->model()->index(row, 2, root).data().toString();
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -71,4 +91,27 @@ TEST(QtUserDialogs, LibraryFilterShowsLibFilesOfEitherCaseAndAllFilesShowsEveryt
         EXPECT_TRUE(waitUntil([&] { return listedNames(dialog).size() >= 4; }, 2000))
             << listedNames(dialog).join(", ").toStdString();
     });
+}
+
+TEST(QtUserDialogs, BothDialogsSayWhatTheyAreForAndShowTheirColumnsWhole) {
+    TemporaryDirectory folder;
+    writeLibrary(folder / "IC.LIB", {"DIP14"});
+    writeFileBytes(folder / "notes.lib", std::vector<std::uint8_t>(20, 'x'));
+    const QString path = toQString(folder.path());
+    inspectLibraryFileDialog(path, [](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Choose Destination Library");
+        EXPECT_EQ(dialog.labelText(QFileDialog::Accept), "Choose");
+        EXPECT_GE(dialog.width(), 800);
+        EXPECT_EQ(dialog.viewMode(), QFileDialog::Detail);
+        EXPECT_TRUE(waitUntil([&] { return !listedType(dialog, "IC.LIB").isEmpty(); }));
+        EXPECT_EQ(listedType(dialog, "IC.LIB"), "Autotrax component library");
+        EXPECT_NE(listedType(dialog, "notes.lib"), "Autotrax component library")
+            << "known by the signature, not the name";
+    });
+    inspectFileDialog(
+        [&path](QtUserDialogs& dialogs) { return dialogs.chooseFileInDirectory(nullptr, path); },
+        [](QFileDialog& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), "Locate Library Directory");
+            EXPECT_GE(dialog.width(), 800);
+        });
 }

@@ -14,6 +14,7 @@ std::vector<std::string> findLibraryFiles(const std::string& directory) {
     fs::directory_iterator entries(directory, error);
     for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
         const fs::directory_entry& entry = *entries;
+        if (isSaveTemporaryName(entry.path().filename().string())) continue;
         std::error_code statusError;
         if (!entry.is_regular_file(statusError)) continue;
         const auto header = readFilePrefix(entry.path().string(), kHeaderSize);
