@@ -484,8 +484,12 @@ std::string footprintName(const Component& component) {
 }
 
 std::int64_t padDrillNanometres(std::int64_t sideNanometres, const KicadExportOptions& options) {
-    if (options.drillNanometres) return *options.drillNanometres;
-    const auto byRatio = std::llround(static_cast<double>(sideNanometres) * options.drillRatio);
+    if (options.drillNanometres && *options.drillNanometres > 0) return *options.drillNanometres;
+    // A ratio that is no share of the side (not a number, 0 or less) falls back to the default;
+    // above 1 the drill is the side anyway.
+    double ratio = options.drillRatio;
+    if (!std::isfinite(ratio) || ratio <= 0) ratio = KicadExportOptions::kDefaultDrillRatio;
+    const auto byRatio = std::llround(static_cast<double>(sideNanometres) * std::min(ratio, 1.0));
     return std::min(std::max<std::int64_t>(byRatio, KicadExportOptions::kMinDrillNanometres),
                     sideNanometres);
 }
