@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <set>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -102,6 +103,21 @@ TEST(LibraryExport, FolderInTheWayFailsWithAReasonAndWritesNothing) {
     EXPECT_EQ(result.summary(), "Export failed: " + result.reason);
     EXPECT_EQ(readText(out / "IC.pretty"), "not a folder");
     EXPECT_EQ(filesIn(out.path()), std::set<std::string>{"IC.pretty"});
+}
+
+TEST(LibraryExport, ReadOnlyFolderFailsWithTheFileAndLeavesNothing) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    Library library;
+    PlainNameList names;
+    ASSERT_TRUE(library.load((samplesDir() / "IC.LIB").string(), names));
+    TemporaryDirectory out;
+    fs::create_directories(out / "IC.pretty");
+    fs::permissions(out / "IC.pretty", fs::perms::owner_read | fs::perms::owner_exec);
+    const auto result = exportLibraryToKicad(library, "IC", out.path().string(), {});
+    fs::permissions(out / "IC.pretty", fs::perms::owner_all);
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.reason.find((out / "IC.pretty").string()), std::string::npos) << result.reason;
+    EXPECT_TRUE(filesIn(out / "IC.pretty").empty());
 }
 
 TEST(LibraryExport, BadLibraryNameIsRefused) {
