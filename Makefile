@@ -53,6 +53,7 @@ bench: deps
 	    -DBUILD_GUI=ON -DBUILD_APP=OFF -DBUILD_TESTS=OFF -DBUILD_BENCHMARKS=ON
 	cmake --build $(BUILD_DIR)/bench -j $(JOBS)
 	$(BUILD_DIR)/bench/bench/core_bench
+	$(BUILD_DIR)/bench/bench/kicad_bench
 	@if [ -x $(BUILD_DIR)/bench/bench/viewer_bench ]; then \
 	    QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench/viewer_bench; fi
 	@if [ -x $(BUILD_DIR)/bench/bench/cli_bench ]; then $(BUILD_DIR)/bench/bench/cli_bench; fi
@@ -62,10 +63,10 @@ samples: build
 	$(BUILD_DIR)/main/tools/make_samples samples
 
 # Bug-finding checks of .clang-tidy on everything that ships: the core, the session layer, the
-# viewer, the window, cobble and the tools.
+# KiCad exchange, the viewer, the window, cobble and the tools.
 tidy: build
-	clang-tidy -p $(BUILD_DIR)/main --quiet library/*.cpp session/*.cpp viewer/*.cpp app/*.cpp \
-	    cli/*.cpp tools/*.cpp
+	clang-tidy -p $(BUILD_DIR)/main --quiet library/*.cpp session/*.cpp kicad/*.cpp viewer/*.cpp \
+	    app/*.cpp cli/*.cpp tools/*.cpp
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
