@@ -283,9 +283,13 @@ bool Parser::readAtom(SexprNode& node) {
         ++first;
     }
     const auto [end, error] = std::from_chars(first, last, node.number);
-    if (error != std::errc() || end != last || !std::isfinite(node.number)) {
-        fail("the number " + node.text + " is out of range", node.line, node.column);
-        return false;
+    if (error == std::errc::result_out_of_range || !std::isfinite(node.number)) {
+        // Kept as a number too large for any use, so that a reader that wants a value here can
+        // say so; KiCad's hexadecimal time stamps such as 61E30443 read this way and are never
+        // used as values.
+        node.number = node.text.front() == '-' ? -HUGE_VAL : HUGE_VAL;
+    } else if (error != std::errc() || end != last) {
+        node.kind = SexprNode::Kind::Symbol;
     }
     return true;
 }
