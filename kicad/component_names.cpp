@@ -22,8 +22,9 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to) {
     }
 }
 
-// Drops "_1005Metric" (the metric twin of an imperial size code) and "mm" after a digit.
-std::string dropUnits(std::string_view name) {
+// Drops "_1005Metric" (the metric twin of an imperial size code) and, when `millimetres` is
+// set, the unit "mm" after a digit.
+std::string dropUnits(std::string_view name, bool millimetres) {
     std::string out;
     for (std::size_t i = 0; i < name.size();) {
         if (name[i] == '_') {
@@ -36,7 +37,7 @@ std::string dropUnits(std::string_view name) {
                 continue;
             }
         }
-        if (name.substr(i, 2) == "mm" && i > 0 && isDigit(name[i - 1])) {
+        if (millimetres && name.substr(i, 2) == "mm" && i > 0 && isDigit(name[i - 1])) {
             i += 2;
             continue;
         }
@@ -46,17 +47,56 @@ std::string dropUnits(std::string_view name) {
     return out;
 }
 
-// "_P1.27" becomes "P1.27" where a digit or letter precedes it.
-std::string joinPitch(std::string_view name) {
-    std::string out;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '_' && i + 2 < name.size() && name[i + 1] == 'P' && isDigit(name[i + 2]) &&
-            i > 0) {
-            continue;
+std::vector<std::string> splitWords(std::string_view name) {
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = name.find('_', start);
+        words.emplace_back(name.substr(start, end - start));
+        if (end == std::string_view::npos) {
+            return words;
         }
-        out.push_back(name[i]);
+        start = end + 1;
+    }
+}
+
+std::string joinWords(const std::vector<std::string>& words) {
+    std::string out;
+    for (const std::string& word : words) {
+        out += (out.empty() ? "" : "_") + word;
     }
     return out;
+}
+
+// Drops the words after the first for which `drop` holds.
+template <typename Predicate>
+std::string dropWords(std::string_view name, Predicate drop) {
+    std::vector<std::string> words = splitWords(name);
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i == 0 || !drop(words[i])) {
+            kept.push_back(words[i]);
+        }
+    }
+    return joinWords(kept);
+}
+
+// A body or pad size such as "3.9x4.9mm" or "EP3.45x3.45mm"; "1x02" (rows by pins) is not one.
+bool isSizeWord(std::string_view word) {
+    if (word.size() < 5 || word.substr(word.size() - 2) != "mm") {
+        return false;
+    }
+    for (std::size_t i = 1; i + 1 < word.size(); ++i) {
+        if (word[i] == 'x' && isDigit(word[i - 1]) && isDigit(word[i + 1])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A pitch such as "P1.27" (its unit already dropped).
+bool isPitchWord(std::string_view word) {
+    return word.size() >= 2 && word[0] == 'P' && isDigit(word[1]);
 }
 
 std::string withSuffix(std::string_view base, int counter) {
@@ -170,10 +210,15 @@ std::string compactName(std::string_view name, std::string_view commonPrefix) {
     if (fits(current)) {
         return current;
     }
-    current = dropUnits(current);
     replaceAll(current, "Vertical", "V");
     replaceAll(current, "Horizontal", "H");
     replaceAll(current, "HandSolder", "HS");
+    const std::string withUnits = dropUnits(current, false);
+    current = dropUnits(withUnits, true);
+    if (fits(current)) {
+        return current;
+    }
+    current = dropUnits(dropWords(withUnits, isSizeWord), true);
     if (fits(current)) {
         return current;
     }
@@ -184,7 +229,7 @@ std::string compactName(std::string_view name, std::string_view commonPrefix) {
     if (fits(current)) {
         return current;
     }
-    current = joinPitch(current);
+    current = dropWords(current, isPitchWord);
     if (current.size() > kMaxComponentName) {
         current.resize(kMaxComponentName);
     }
