@@ -44,6 +44,7 @@ Primitive readPrimitive(const ByteReader& file, std::size_t position) {
 void Component::addPrimitive(Primitive primitive) {
     const auto where = placedAtTail(primitive) ? primitives_.end() : primitives_.begin();
     Primitive& placed = *primitives_.insert(where, primitive);
+    placed.setReadOrder(primitiveCount_);
     bounds_.merge(placed.computeBounds());
     ++primitiveCount_;
 }
@@ -78,16 +79,17 @@ void Component::readPrimitives(const ByteReader& file) {
 
     std::vector<Primitive> placed;
     placed.reserve(primitives_.size() + found.size());
-    auto take = [&](std::size_t at) {
-        Primitive& p = placed.emplace_back(readPrimitive(file, at));
+    auto take = [&](const Found& f) {
+        Primitive& p = placed.emplace_back(readPrimitive(file, f.position));
         bounds_.merge(p.computeBounds());
+        p.setReadOrder(primitiveCount_ + static_cast<std::int32_t>(&f - found.data()));
     };
     for (auto f = found.rbegin(); f != found.rend(); ++f) {
-        if (!f->tail) take(f->position);
+        if (!f->tail) take(*f);
     }
     placed.insert(placed.end(), primitives_.begin(), primitives_.end());
     for (const Found& f : found) {
-        if (f.tail) take(f.position);
+        if (f.tail) take(f);
     }
     primitives_ = std::move(placed);
     primitiveCount_ += static_cast<std::int32_t>(found.size());

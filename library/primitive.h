@@ -105,7 +105,15 @@ public:
     StringFields string() const;
     ViaFields via() const;
 
+    /// Where the primitive stood among the kept records of its component when the component took
+    /// it: 0 for the first record read (or added), 1 for the next, and so on. The list puts
+    /// Vias and MultiLayer Pads at its tail, so this is the one record of the file order that
+    /// survives loading; a copy keeps it. 0 until a component takes the primitive.
+    std::int32_t readOrder() const { return readOrder_; }
+    void setReadOrder(std::int32_t order) { readOrder_ = order; }
+
 private:
     std::array<std::uint8_t, kPrimitiveSize> bytes_;
     Bounds bounds_;
+    std::int32_t readOrder_ = 0;
 };

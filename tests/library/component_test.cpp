@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -112,6 +113,37 @@ TEST_F(ReadPrimitives, SecondRecordCutShortIsFilledWithZeros) {
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 16, pad.bytes().begin()));
     EXPECT_EQ(bytes[16], 0x77);
     EXPECT_TRUE(std::all_of(bytes.begin() + 20, bytes.end(), [](auto b) { return b == 0; }));
+}
+
+std::string readOrderTags(const Component& c) {
+    std::vector<const Primitive*> byOrder;
+    for (const auto& p : c.primitives()) byOrder.push_back(&p);
+    std::sort(byOrder.begin(), byOrder.end(),
+              [](auto* a, auto* b) { return a->readOrder() < b->readOrder(); });
+    std::string result;
+    for (const auto* p : byOrder) result += static_cast<char>(p->bytes()[15]);
+    return result;
+}
+
+// The list order loses where the tail primitives stood among the others; the read order must
+// still give the records back as the file held them, across a dropped record and a copy.
+TEST_F(ReadPrimitives, ReadOrderRecoversTheFileOrderOfTheKeptRecords) {
+    const std::array<std::uint8_t, 16> type4{1, 4};
+    file.primitive(401, tagged(makeArc(7, 0, 0, 5, 15, 1), 'A'))
+        .primitive(402, tagged(makeTrack(7, 0, 0, 10, 0, 1), 'T'))
+        .primitive(403, tagged(makePad(13, 0, 0, 10, 10, 1), 'P'))
+        .record(405, type4)
+        .primitive(406, tagged(makeVia(1, 0, 0, 10, 4), 'V'))
+        .primitive(407, tagged(makeTrack(7, 0, 0, 0, 10, 1), 't'))
+        .primitive(408, tagged(makePad(1, 0, 0, 10, 10, 2), 'Q'));
+    const auto c = read(makeEntry("X", 7, 401));
+    EXPECT_EQ(tags(*c), "QtTAPV");
+    EXPECT_EQ(readOrderTags(*c), "ATPVtQ");
+    EXPECT_EQ(readOrderTags(*c->clone()), "ATPVtQ");
+
+    Component added(makeEntry("Y"));
+    for (const auto& p : c->primitives()) added.addPrimitive(p);
+    EXPECT_EQ(readOrderTags(added), "QtTAPV");
 }
 
 TEST(Component, CloneKeepsOrderBoundsAndEveryByte) {
