@@ -90,13 +90,13 @@ void AboutDialog::changeEvent(QEvent* event) {
 }
 
 void AboutDialog::layOut() {
-    const QFontMetrics metrics = fontMetrics();
-    setFixedSize(dialogUnitsToPixels(metrics, 235, 225));
-    icon_->setGeometry(dialogUnitsToPixels(metrics, 11, 17, 21, 20));
-    version_->setGeometry(dialogUnitsToPixels(metrics, 40, 10, 119, 8));
-    secondLine_->setGeometry(dialogUnitsToPixels(metrics, 40, 25, 131, 8));
-    ok_->setGeometry(dialogUnitsToPixels(metrics, 178, 7, 50, 14));
-    description_->setGeometry(dialogUnitsToPixels(metrics, 7, 42, 221, 54));
-    disclaimer_->setGeometry(dialogUnitsToPixels(metrics, 7, 116, 221, 102));
-    disclaimerLabel_->setGeometry(dialogUnitsToPixels(metrics, 7, 100, 64, 12));
+    const DialogUnits units(fontMetrics());
+    setFixedSize(units.size(235, 225));
+    icon_->setGeometry(units.rect(11, 17, 21, 20));
+    version_->setGeometry(units.rect(40, 10, 119, 8));
+    secondLine_->setGeometry(units.rect(40, 25, 131, 8));
+    ok_->setGeometry(units.rect(178, 7, 50, 14));
+    description_->setGeometry(units.rect(7, 42, 221, 54));
+    disclaimer_->setGeometry(units.rect(7, 116, 221, 102));
+    disclaimerLabel_->setGeometry(units.rect(7, 100, 64, 12));
 }

@@ -33,11 +33,3 @@ int DialogUnits::y(int units) const { return scaleRounded(units, lineHeight_, 8)
 QRect DialogUnits::rect(int left, int top, int width, int height) const {
     return QRect(QPoint(x(left), y(top)), QPoint(x(left + width) - 1, y(top + height) - 1));
 }
-
-QRect dialogUnitsToPixels(const QFontMetrics& metrics, int x, int y, int width, int height) {
-    return DialogUnits(metrics).rect(x, y, width, height);
-}
-
-QSize dialogUnitsToPixels(const QFontMetrics& metrics, int width, int height) {
-    return DialogUnits(metrics).size(width, height);
-}

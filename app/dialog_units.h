@@ -26,10 +26,3 @@ private:
     int lettersWidth_;
     int lineHeight_;
 };
-
-/// The pixel rectangle of a rectangle given as x, y, width, height in dialog units of the font
-/// measured by `metrics`.
-QRect dialogUnitsToPixels(const QFontMetrics& metrics, int x, int y, int width, int height);
-
-/// The pixel size of a width and height given in dialog units of the font measured by `metrics`.
-QSize dialogUnitsToPixels(const QFontMetrics& metrics, int width, int height);

@@ -1,3 +1,9 @@
+// The main window: its controls, the refresh that keeps counters and buttons current, and the
+// handlers of the source side (locating a directory, opening, showing, deleting and writing back
+// its libraries) and the destination side (choosing, loading, saving and clearing the library
+// being assembled, copying into it with the lamp that shows a refusal). The rules those handlers
+// follow live in the two library sessions; what stays here is how the window shows them.
+
 #include "library_manager_dialog.h"
 
 #include "about_dialog.h"
@@ -5,6 +11,8 @@
 #include "dialog_units.h"
 #include "lamp_images.h"
 #include "library.h"
+#include "library_file_scan.h"
+#include "samples_directory.h"
 #include "sorted_list_box.h"
 #include "status_light.h"
 #include "user_dialogs.h"
@@ -14,7 +22,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QHoverEvent>
 #include <QKeyEvent>
@@ -30,6 +40,15 @@ namespace {
 const char* const kTitle = "Protel Autotrax Library Manager";
 const char* const kSourceQuestion = "Source library has changed.\n\nSave it?";
 const char* const kDestinationQuestion = "Destination library has changed.\n\nSave it?";
+const char* const kLoadQuestion =
+    "Opening a new destination library will clear the current contents. \n\nContinue?";
+const char* const kClearQuestion = "Do you really intend to clear the destination library data?";
+const char* const kNoLibraryFiles = "NO LIB FILES FOUND!";
+
+std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString fromPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 /// Places `control` at a rectangle given in dialog units and names it for tests and tools; `id`
 /// 0 marks a control without an id of its own.
@@ -81,7 +100,7 @@ LibraryManagerDialog::LibraryManagerDialog(UserDialogs& dialogs, QWidget* parent
     addAction(aboutAction_);  // so that F1 works anywhere in the window
 
     setWindowIcon(applicationIcon());
-    destinationLibrary_ = std::make_unique<Library>();
+    destination_.startEmpty();
 
     for (QWidget* button : {updateButton_, deleteSourceButton_, copyButton_, clearButton_,
                             deleteDestinationButton_}) {
@@ -211,6 +230,12 @@ void LibraryManagerDialog::createControls() {
 
 const Component* LibraryManagerDialog::shownComponent() const { return viewerPanel_->shown(); }
 
+QString LibraryManagerDialog::sourcePath() const { return fromPath(source_.path()); }
+
+QString LibraryManagerDialog::destinationPath() const { return fromPath(destination_.path()); }
+
+QString LibraryManagerDialog::destinationName() const { return fromPath(destination_.fileName()); }
+
 void LibraryManagerDialog::refreshControls() {
     sourceCount_ = sourceList_->count();
     setTextIfChanged(sourceCountField_, QString::number(sourceCount_));
@@ -219,7 +244,7 @@ void LibraryManagerDialog::refreshControls() {
     const bool sourceSelected = sourceList_->selectedRow() >= 0;
     setEnabledIfChanged(deleteSourceButton_, sourceSelected);
     setEnabledIfChanged(copyButton_, sourceSelected && copyAllowed_);
-    setEnabledIfChanged(updateButton_, !sourcePath_.isEmpty());
+    setEnabledIfChanged(updateButton_, !source_.path().empty());
     setEnabledIfChanged(deleteDestinationButton_, destinationList_->selectedRow() >= 0);
     setEnabledIfChanged(clearButton_, destinationList_->count() > 0);
     emit controlsRefreshed();
@@ -297,19 +322,19 @@ void LibraryManagerDialog::done(int result) {
     promptSaveDestination();
     // The window is gone from the screen, so the viewer is cleared without a repaint.
     viewerPanel_->clearComponent(false);
-    sourceLibrary_.reset();
-    destinationLibrary_.reset();
+    source_.close();
+    destination_.close();
 }
 
 void LibraryManagerDialog::promptSaveSource() {
     // A failed save has been explained; asking again lets the user retry or give up.
-    while (sourceModified_ && dialogs_.askYesNo(this, QString::fromLatin1(kSourceQuestion))) {
+    while (source_.modified() && dialogs_.askYesNo(this, QString::fromLatin1(kSourceQuestion))) {
         if (saveSource() != SaveOutcome::failed) return;
     }
 }
 
 void LibraryManagerDialog::promptSaveDestination() {
-    while (destinationModified_ &&
+    while (destination_.modified() &&
            dialogs_.askYesNo(this, QString::fromLatin1(kDestinationQuestion))) {
         if (saveDestination() != SaveOutcome::failed) return;
     }
@@ -328,12 +353,12 @@ void LibraryManagerDialog::showSelected(SortedListBox& list, const Library* libr
     list.setFocus();  // so that the Delete key acts on this list next
 }
 
-bool LibraryManagerDialog::removeSelected(SortedListBox& list, Library* library) {
+bool LibraryManagerDialog::removeSelected(SortedListBox& list, LibrarySession& session) {
     const int row = list.selectedRow();
-    const Component* component = selectedComponent(list, library);
+    const Component* component = selectedComponent(list, session.library());
     if (!component) return false;
     if (viewerPanel_->shown() == component) viewerPanel_->clearComponent();
-    if (!library->remove(component)) return false;
+    if (!session.remove(component)) return false;
     list.removeRow(row);
     list.selectRow(row);  // the entry that followed, if any
     return true;
@@ -341,4 +366,145 @@ bool LibraryManagerDialog::removeSelected(SortedListBox& list, Library* library)
 
 void LibraryManagerDialog::reportSaveFailure(const QString& what, const std::string& reason) {
     dialogs_.reportFailure(this, what + QStringLiteral("\n\n") + QString::fromStdString(reason));
+}
+
+// The source side.
+
+void LibraryManagerDialog::locateDirectory() {
+    // The first time in the samples, so that a new user sees libraries at once; later where the
+    // user last located.
+    const QString start = sourceDirectory_.isEmpty() ? samplesDirectory() : sourceDirectory_;
+    const QString picked = dialogs_.chooseFileInDirectory(this, start);
+    if (picked.isEmpty()) return;
+
+    fileList_->clear();
+    const QString path = QFileInfo(picked).absoluteFilePath();
+    sourceDirectory_ = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const auto names = findLibraryFiles(toPath(sourceDirectory_));
+    for (const std::string& name : names) fileList_->addSorted(fromPath(name));
+    if (names.empty()) fileList_->addSorted(QString::fromLatin1(kNoLibraryFiles));
+}
+
+void LibraryManagerDialog::openSelectedFile() {
+    promptSaveSource();
+    if (const Library* old = source_.library()) viewerPanel_->releaseComponentsOf(*old);
+    source_.open(toPath(sourceDirectory_ + fileList_->selectedText()), *sourceList_);
+}
+
+void LibraryManagerDialog::showSelectedSource() { showSelected(*sourceList_, source_.library()); }
+
+void LibraryManagerDialog::deleteSelectedSource() {
+    if (removeSelected(*sourceList_, source_)) showSelectedSource();
+}
+
+LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveSource() {
+    if (!source_.hasLibrary()) return SaveOutcome::notWritten;
+    if (source_.refusesToWrite()) {
+        // Writing would create a stray file for the placeholder entry, or replace a file that
+        // could not be read as a library, perhaps someone else's, by an empty library.
+        dialogs_.reportFailure(
+            this, tr("There is no library to update: \"%1\" could not be read as a library "
+                     "file, so it was left as it is.")
+                      .arg(QDir::toNativeSeparators(sourcePath())));
+        return SaveOutcome::notWritten;
+    }
+    const SaveResult result = source_.save();
+    if (!result) {
+        // The library stays marked changed, so closing or opening another file offers it again.
+        reportSaveFailure(tr("The source library was not saved."), result.reason);
+        return SaveOutcome::failed;
+    }
+    return SaveOutcome::saved;
+}
+
+// The destination side.
+
+QString LibraryManagerDialog::chooseDestinationFile() {
+    QString start = sourceDirectory_;
+    if (!destination_.path().empty()) start = QFileInfo(destinationPath()).absolutePath();
+    const QString path = dialogs_.chooseLibraryFile(this, start);
+    if (path.isEmpty()) return {};
+
+    destination_.setPath(toPath(path));
+    destinationNameField_->setText(destinationName());
+    return destinationName();
+}
+
+void LibraryManagerDialog::resetDestination() {
+    if (const Library* old = destination_.library()) viewerPanel_->releaseComponentsOf(*old);
+    destination_.clear();
+    destinationList_->clear();
+}
+
+void LibraryManagerDialog::loadDestination() {
+    // Copies not yet saved are only dropped after a warning, also before any file was chosen.
+    if ((!destination_.path().empty() || destination_.modified()) &&
+        !dialogs_.askYesNo(this, QString::fromLatin1(kLoadQuestion))) {
+        return;
+    }
+    if (chooseDestinationFile().isEmpty()) return;
+    if (const Library* old = destination_.library()) viewerPanel_->releaseComponentsOf(*old);
+    // A file that does not exist yet gives an empty library, which is how a new one is started.
+    destination_.open(destination_.path(), *destinationList_);
+}
+
+LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveDestination() {
+    if (destination_.path().empty()) chooseDestinationFile();
+    if (destination_.refusesToWrite()) return SaveOutcome::notWritten;
+    const SaveResult result = destination_.save();
+    if (!result) {
+        reportSaveFailure(tr("The destination library was not saved."), result.reason);
+        return SaveOutcome::failed;
+    }
+    return SaveOutcome::saved;
+}
+
+void LibraryManagerDialog::clearDestination() {
+    if (destinationList_->count() == 0) return;
+    if (!dialogs_.askYesNo(this, QString::fromLatin1(kClearQuestion))) return;
+    resetDestination();
+}
+
+void LibraryManagerDialog::copyComponent() {
+    if (!source_.hasLibrary()) return;
+    const auto counted = static_cast<std::size_t>(destinationCount_);
+    const Component* component = selectedComponent(*sourceList_, source_.library());
+    // A full destination is reported before anything else, a missing selection included.
+    if (!hasRoomForCopy(counted)) {
+        refuseCopy(CopyVerdict::full);
+        return;
+    }
+    if (!component) return;
+    const CopyVerdict verdict = destination_.copyIn(*component, counted, *destinationList_);
+    if (verdict != CopyVerdict::allowed) refuseCopy(verdict);
+}
+
+void LibraryManagerDialog::refuseCopy(CopyVerdict verdict) {
+    const bool full = verdict == CopyVerdict::full;
+    statusLight_->setState(full ? LampState::full : LampState::duplicate);
+    messageText_->setText(full ? QStringLiteral("Too many comps!!")
+                               : QStringLiteral("Already exists"));
+    lampTimer_->start();
+    // Disabling the focused button would hand the focus to "Save Library File", where Enter
+    // would then save; the list the user copies from is the better place for it.
+    if (copyButton_->hasFocus()) sourceList_->setFocus();
+    copyButton_->setEnabled(false);
+    copyAllowed_ = false;
+}
+
+void LibraryManagerDialog::onLampTimer() {
+    statusLight_->setState(LampState::idle);
+    messageText_->clear();
+    lampTimer_->stop();
+    // The refresh that follows enables the button again when a source component is selected.
+    copyButton_->setEnabled(false);
+    copyAllowed_ = true;
+}
+
+void LibraryManagerDialog::showSelectedDestination() {
+    showSelected(*destinationList_, destination_.library());
+}
+
+void LibraryManagerDialog::deleteSelectedDestination() {
+    if (removeSelected(*destinationList_, destination_)) showSelectedDestination();
 }

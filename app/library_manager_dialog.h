@@ -1,10 +1,11 @@
 #pragma once
 
+#include "library_session.h"
+
 #include <QDialog>
 #include <QPointF>
 #include <QString>
 
-#include <memory>
 #include <string>
 
 class Component;
@@ -21,8 +22,10 @@ class ViewerPanel;
 
 /// The main window: the file list of a located directory, the source library with its component
 /// list, the viewer, and the destination library being assembled by copying components into it.
-/// It owns both libraries; the viewer only refers to the component it shows, and the window
-/// clears it before that component or its library goes away.
+/// The two libraries live in two `LibrarySession`s, which hold the rules of opening, copying and
+/// saving; the window maps their outcomes to lists, questions, the lamp and messages. The viewer
+/// only refers to the component it shows, and the window clears it before that component or its
+/// library goes away.
 ///
 /// Every question and file choice goes through the `UserDialogs` it is given, which must outlive
 /// it. Closing cannot be cancelled: the window hides, offers to save a changed source and then a
@@ -40,15 +43,15 @@ public:
     /// Opens the About box modally.
     void showAboutBox();
 
-    bool sourceModified() const { return sourceModified_; }
-    bool destinationModified() const { return destinationModified_; }
+    bool sourceModified() const { return source_.modified(); }
+    bool destinationModified() const { return destination_.modified(); }
     bool copyAllowed() const { return copyAllowed_; }
-    const QString& sourcePath() const { return sourcePath_; }
+    QString sourcePath() const;
     const QString& sourceDirectory() const { return sourceDirectory_; }
-    const QString& destinationPath() const { return destinationPath_; }
-    const QString& destinationName() const { return destinationName_; }
-    const Library* sourceLibrary() const { return sourceLibrary_.get(); }
-    const Library* destinationLibrary() const { return destinationLibrary_.get(); }
+    QString destinationPath() const;
+    QString destinationName() const;
+    const Library* sourceLibrary() const { return source_.library(); }
+    const Library* destinationLibrary() const { return destination_.library(); }
     /// The component the viewer shows, or none.
     const Component* shownComponent() const;
 
@@ -75,7 +78,7 @@ private:
 
     static const Component* selectedComponent(const SortedListBox& list, const Library* library);
     void showSelected(SortedListBox& list, const Library* library);
-    bool removeSelected(SortedListBox& list, Library* library);
+    bool removeSelected(SortedListBox& list, LibrarySession& session);
     void reportSaveFailure(const QString& what, const std::string& reason);
 
     void promptSaveSource();
@@ -93,26 +96,23 @@ private:
     SaveOutcome saveDestination();
     void clearDestination();
     void copyComponent();
-    void refuseCopy(int lampState, const QString& message);
+    void refuseCopy(CopyVerdict verdict);
     void onLampTimer();
     void showSelectedDestination();
     void deleteSelectedDestination();
 
     UserDialogs& dialogs_;
 
-    std::unique_ptr<Library> sourceLibrary_;
-    std::unique_ptr<Library> destinationLibrary_;
+    /// The library opened from the file list; "Update Library" writes only over a file that
+    /// was read as a library.
+    LibrarySession source_{LibrarySession::WritePolicy::onlyOverLibraryFile};
+    /// The library assembled by copying; its file may be a new one.
+    LibrarySession destination_{LibrarySession::WritePolicy::anyFile};
     bool copyAllowed_ = true;
+    /// The entries of the lists at the last refresh; the copy limit is tested against these.
     int destinationCount_ = 0;
     int sourceCount_ = 0;
-    bool sourceModified_ = false;
-    /// Whether the source was read from a library file; only then may "Update Library" write.
-    bool sourceFromLibraryFile_ = false;
-    bool destinationModified_ = false;
-    QString sourcePath_;
     QString sourceDirectory_;
-    QString destinationPath_;
-    QString destinationName_;
 
     bool refreshPending_ = true;
     QPointF lastMousePosition_;

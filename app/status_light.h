@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QWidget>
 
+/// The lamp's states, numbered as `setState` takes them.
+enum class LampState { idle = 1, full = 2, duplicate = 3 };
+
 /// The small lamp beside the copy message: idle (grey), full (red) or duplicate (blue). It stores
 /// its state and the resource identifiers of its three images, and paints the image of the
 /// current state, white shown as the button face, in its 14 x 14 pixels. It takes no input.
@@ -18,6 +21,7 @@ public:
     /// Changes the state (any value outside 1 to 3 gives 3) and schedules a repaint; false when
     /// the state was already the one asked for.
     bool setState(int newState);
+    bool setState(LampState newState) { return setState(static_cast<int>(newState)); }
 
     /// Paints the current state's image at the painter's origin over exactly 14 x 14 pixels,
     /// with its white pixels in this widget's palette button colour as it is at this call.

@@ -23,13 +23,13 @@ std::unique_ptr<Library> fullLibrary() {
     for (int c = 0; c < 200; ++c) {
         Component component(makeEntry("PART" + std::to_string(c)));
         for (int i = 0; i < 40; ++i)
-            component.addPrimitive(makePad(13, i * 100, c, 60, 60, 1 + i % 4));
+            component.addPrimitive(makePad(kMultiLayer, i * 100, c, 60, 60, 1 + i % 4));
         for (int i = 0; i < 60; ++i) component.addPrimitive(makeTrack(7, i, 0, i * 10, 500, 10));
         for (int i = 0; i < 5; ++i)
             component.addPrimitive(makeString(7, 0, i * 80, 60, 8, 0, "U?"));
         for (int i = 0; i < 4; ++i) {
             component.addPrimitive(makeArc(7, i * 50, 0, 40, 15, 10));
-            component.addPrimitive(makeVia(13, i * 50, 100, 40, 20));
+            component.addPrimitive(makeVia(kMultiLayer, i * 50, 100, 40, 20));
             component.addPrimitive(makeFill(1, i, i, i + 100, i + 100));
         }
         library->addCopy(component, names);

@@ -76,7 +76,7 @@ std::unique_ptr<Component> madeUp() {
                 component->addPrimitive(makeString(7, x, y, 60, 8, i % 4, "U12"));
                 break;
             case 9:
-                component->addPrimitive(makeVia(13, x, y, 40, 20));
+                component->addPrimitive(makeVia(kMultiLayer, x, y, 40, 20));
                 break;
             default:
                 component->addPrimitive(makeTrack(7, x, y, x + 200, y + (i % 7) * 30, 10));

@@ -4,6 +4,7 @@
 // second round trip gives back exactly the first saved image.
 
 #include "library.h"
+#include "record_layout.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -28,8 +29,12 @@ std::vector<std::array<std::uint8_t, kPrimitiveSize>> sortedPrimitiveBytes(const
 }
 
 bool sameExceptCountAndIndex(const DirectoryEntry& a, const DirectoryEntry& b) {
-    return std::equal(a.bytes.begin(), a.bytes.begin() + 18, b.bytes.begin()) &&
-           std::equal(a.bytes.begin() + 22, a.bytes.end(), b.bytes.begin() + 22);
+    // The count and the index are the two 16-bit fields a save rewrites; they sit side by side.
+    constexpr auto kRewrittenFirst = static_cast<std::ptrdiff_t>(entry_offset::kPrimitiveCount);
+    constexpr auto kRewrittenEnd = static_cast<std::ptrdiff_t>(entry_offset::kFirstRecordIndex + 2);
+    return std::equal(a.bytes.begin(), a.bytes.begin() + kRewrittenFirst, b.bytes.begin()) &&
+           std::equal(a.bytes.begin() + kRewrittenEnd, a.bytes.end(),
+                      b.bytes.begin() + kRewrittenEnd);
 }
 
 }  // namespace

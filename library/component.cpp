@@ -16,19 +16,13 @@ std::unique_ptr<Component> Component::clone() const {
 
 namespace {
 
-bool placedAtTail(const Primitive& primitive) {
-    const auto kind = primitive.kind();
-    return kind == PrimitiveType::Via ||
-           (kind == PrimitiveType::Pad && primitive.layer() == kMultiLayer);
-}
-
 /// The primitive whose first record lies whole at `position`. A Pad or String whose second record
 /// the file cuts short keeps what there is, with zeros for the rest.
 Primitive readPrimitive(const ByteReader& file, std::size_t position) {
     static constexpr std::array<std::uint8_t, kRecordSize> kNoSecondRecord{};
     const auto first = *file.view<kRecordSize>(position);
-    const auto kind = primitiveType(first[1]);
-    if (kind != PrimitiveType::Pad && kind != PrimitiveType::String) {
+    const auto kind = primitiveType(first[primitive_offset::kType]);
+    if (!kind || !takesTwoRecords(*kind)) {
         return Primitive(first, kNoSecondRecord);
     }
     if (const auto second = file.view<kRecordSize>(position + kRecordSize)) {
@@ -42,7 +36,7 @@ Primitive readPrimitive(const ByteReader& file, std::size_t position) {
 }  // namespace
 
 void Component::addPrimitive(Primitive primitive) {
-    const auto where = placedAtTail(primitive) ? primitives_.end() : primitives_.begin();
+    const auto where = isDrawnAtTail(primitive) ? primitives_.end() : primitives_.begin();
     Primitive& placed = *primitives_.insert(where, primitive);
     placed.setReadOrder(primitiveCount_);
     bounds_.merge(placed.computeBounds());
@@ -66,15 +60,11 @@ void Component::readPrimitives(const ByteReader& file) {
     for (std::int32_t read = 0; read < count; ++read) {
         const auto first = file.view<kRecordSize>(position);
         if (!first) break;
-        const std::uint8_t layer = (*first)[0];
-        const auto kind = primitiveType((*first)[1]);
-        if (kind) {
-            found.push_back({position, kind == PrimitiveType::Via ||
-                                           (kind == PrimitiveType::Pad && layer == kMultiLayer)});
-        }
+        const std::uint8_t layer = (*first)[primitive_offset::kLayer];
+        const auto kind = primitiveType((*first)[primitive_offset::kType]);
+        if (kind) found.push_back({position, isDrawnAtTail(*kind, layer)});
         // An unknown type takes one record and is dropped.
-        const bool twoRecords = kind == PrimitiveType::Pad || kind == PrimitiveType::String;
-        position += twoRecords ? 2 * kRecordSize : kRecordSize;
+        position += kind && takesTwoRecords(*kind) ? 2 * kRecordSize : kRecordSize;
     }
 
     std::vector<Primitive> placed;

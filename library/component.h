@@ -61,6 +61,3 @@ private:
     Bounds bounds_ = Bounds::initial();
     std::int32_t primitiveCount_ = 0;
 };
-
-/// The layer of Pads drawn over everything else.
-inline constexpr std::uint8_t kMultiLayer = 13;

@@ -1,16 +1,17 @@
 #include "directory_entry.h"
 
 #include "byte_order.h"
+#include "record_layout.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-constexpr std::size_t kNameLengthOffset = 2;
-constexpr std::size_t kNameOffset = 3;
-constexpr std::size_t kNameCapacity = 13;
-constexpr std::size_t kPrimitiveCountOffset = 18;
-constexpr std::size_t kFirstRecordIndexOffset = 20;
+constexpr std::size_t kNameLengthOffset = entry_offset::kNameLength;
+constexpr std::size_t kNameOffset = entry_offset::kName;
+constexpr std::size_t kNameCapacity = kTextCapacity;
+constexpr std::size_t kPrimitiveCountOffset = entry_offset::kPrimitiveCount;
+constexpr std::size_t kFirstRecordIndexOffset = entry_offset::kFirstRecordIndex;
 }  // namespace
 
 DirectoryEntry DirectoryEntry::emptySlot() {

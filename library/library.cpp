@@ -7,12 +7,16 @@
 #include <cstring>
 
 bool Library::load(const std::string& path, NameList& names) {
+    // Whatever the library held goes, also when the file cannot be read, so that the library and
+    // the name list always describe the same components.
+    components_.clear();
     names.clear();
     const auto image = readFilePrefix(path, kMaxUsefulFileSize);
     return image && loadImage(*image, names);
 }
 
 bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
+    components_.clear();
     names.clear();
     if (!hasLibrarySignature(image)) return false;
     const ByteReader file(image);

@@ -20,8 +20,9 @@ public:
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
 
-    /// Fills this (empty) library from the file at `path`, appending each component's name to
-    /// `names`, which it empties first. A file that cannot be read or does not carry the
+    /// Replaces what this library holds by the components of the file at `path`, appending each
+    /// component's name to `names`; the library and `names` are emptied first, so pointers to
+    /// earlier components become invalid. A file that cannot be read or does not carry the
     /// signature leaves both empty; damaged parts are dropped by the format's rules. Says whether
     /// the file was a library (callers that need not know may ignore it).
     bool load(const std::string& path, NameList& names);

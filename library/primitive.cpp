@@ -7,63 +7,53 @@
 #include <cassert>
 #include <cstring>
 
-namespace {
-constexpr std::size_t kStringTextCapacity = 13;
-constexpr std::size_t kStringTextLengthOffset = 18;
-constexpr std::size_t kStringTextOffset = 19;
-}  // namespace
-
 std::size_t Primitive::recordLength() const {
     const auto k = kind();
     if (!k) return 0;
-    switch (*k) {
-        case PrimitiveType::Pad:
-        case PrimitiveType::String:
-            return 2 * kRecordSize;
-        case PrimitiveType::Arc:
-        case PrimitiveType::Fill:
-        case PrimitiveType::Track:
-        case PrimitiveType::Via:
-            return kRecordSize;
-    }
-    return 0;
+    return takesTwoRecords(*k) ? 2 * kRecordSize : kRecordSize;
 }
 
 ArcFields Primitive::arc() const {
-    return {signed16At(bytes_, 2), signed16At(bytes_, 4), signed16At(bytes_, 6),
-            unsigned8At(bytes_, 8), unsigned8At(bytes_, 9)};
+    using namespace arc_offset;
+    return {signed16At(bytes_, kX), signed16At(bytes_, kY), signed16At(bytes_, kRadius),
+            unsigned8At(bytes_, kQuadrantFlags), unsigned8At(bytes_, kLineWidth)};
 }
 
 FillFields Primitive::fill() const {
-    return {signed16At(bytes_, 2), signed16At(bytes_, 4), signed16At(bytes_, 6),
-            signed16At(bytes_, 8)};
+    using namespace fill_offset;
+    return {signed16At(bytes_, kX1), signed16At(bytes_, kY1), signed16At(bytes_, kX2),
+            signed16At(bytes_, kY2)};
 }
 
 PadFields Primitive::pad() const {
-    return {signed16At(bytes_, 2), signed16At(bytes_, 4), signed16At(bytes_, 6),
-            signed16At(bytes_, 8), unsigned8At(bytes_, 12)};
+    using namespace pad_offset;
+    return {signed16At(bytes_, kX), signed16At(bytes_, kY), signed16At(bytes_, kXSize),
+            signed16At(bytes_, kYSize), unsigned8At(bytes_, kShape)};
 }
 
 TrackFields Primitive::track() const {
-    return {signed16At(bytes_, 2), signed16At(bytes_, 4), signed16At(bytes_, 6),
-            signed16At(bytes_, 8), unsigned8At(bytes_, 10)};
+    using namespace track_offset;
+    return {signed16At(bytes_, kX1), signed16At(bytes_, kY1), signed16At(bytes_, kX2),
+            signed16At(bytes_, kY2), unsigned8At(bytes_, kWidth)};
 }
 
 StringFields Primitive::string() const {
-    const std::int32_t textLength = unsigned8At(bytes_, kStringTextLengthOffset);
-    const auto count = std::min(static_cast<std::size_t>(textLength), kStringTextCapacity);
-    return {signed16At(bytes_, 2),
-            signed16At(bytes_, 4),
-            signed16At(bytes_, 6),
-            unsigned8At(bytes_, 8),
-            unsigned8At(bytes_, 9),
+    using namespace string_offset;
+    const std::int32_t textLength = unsigned8At(bytes_, kTextLength);
+    const auto count = std::min(static_cast<std::size_t>(textLength), kTextCapacity);
+    return {signed16At(bytes_, kX),
+            signed16At(bytes_, kY),
+            signed16At(bytes_, kHeight),
+            unsigned8At(bytes_, kLineWidth),
+            unsigned8At(bytes_, kOrientation),
             textLength,
-            std::span<const std::uint8_t>(bytes_).subspan(kStringTextOffset, count)};
+            std::span<const std::uint8_t>(bytes_).subspan(kText, count)};
 }
 
 ViaFields Primitive::via() const {
-    return {signed16At(bytes_, 2), signed16At(bytes_, 4), unsigned8At(bytes_, 6),
-            unsigned8At(bytes_, 7)};
+    using namespace via_offset;
+    return {signed16At(bytes_, kX), signed16At(bytes_, kY), unsigned8At(bytes_, kDiameter),
+            unsigned8At(bytes_, kHoleDiameter)};
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "bounds.h"
 #include "library_format.h"
+#include "record_layout.h"
 
 #include <array>
 #include <cstddef>
@@ -33,6 +34,18 @@ constexpr std::optional<PrimitiveType> primitiveType(std::uint8_t type) {
         default:
             return std::nullopt;
     }
+}
+
+/// Whether a primitive of `kind` takes two consecutive records (32 bytes) in a file rather than
+/// one; any type no component keeps takes one.
+constexpr bool takesTwoRecords(PrimitiveType kind) {
+    return kind == PrimitiveType::Pad || kind == PrimitiveType::String;
+}
+
+/// Whether a primitive of `kind` on `layer` goes to the tail of its component's list, so that it
+/// is drawn after, and so over, everything else: every Via, and every Pad on the MultiLayer.
+constexpr bool isDrawnAtTail(PrimitiveType kind, std::uint8_t layer) {
+    return kind == PrimitiveType::Via || (kind == PrimitiveType::Pad && layer == kMultiLayer);
 }
 
 // The fields of each kind, decoded from the record bytes and widened to 32 bits: signed 16-bit
@@ -83,8 +96,8 @@ public:
     const std::array<std::uint8_t, kPrimitiveSize>& bytes() const { return bytes_; }
     const Bounds& bounds() const { return bounds_; }
 
-    std::uint8_t layer() const { return bytes_[0]; }
-    std::uint8_t type() const { return bytes_[1]; }
+    std::uint8_t layer() const { return bytes_[primitive_offset::kLayer]; }
+    std::uint8_t type() const { return bytes_[primitive_offset::kType]; }
     std::optional<PrimitiveType> kind() const { return primitiveType(type()); }
 
     /// 16 for an Arc, Fill, Track or Via, 32 for a Pad or String, 0 for any other type.
@@ -117,3 +130,9 @@ private:
     Bounds bounds_;
     std::int32_t readOrder_ = 0;
 };
+
+/// `isDrawnAtTail` for a primitive of a kept kind; false for any other type.
+inline bool isDrawnAtTail(const Primitive& primitive) {
+    const auto kind = primitive.kind();
+    return kind && isDrawnAtTail(*kind, primitive.layer());
+}

@@ -4,6 +4,7 @@
 
 #include "library.h"
 #include "primitive_factory.h"
+#include "record_layout.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -19,7 +20,7 @@ constexpr std::uint8_t kBottomCopper = 6;
 constexpr std::uint8_t kTopOverlay = 7;
 constexpr std::uint8_t kBottomOverlay = 8;
 constexpr std::uint8_t kKeepOut = 12;
-constexpr std::uint8_t kMulti = 13;
+constexpr std::uint8_t kMulti = kMultiLayer;
 
 enum PadShape { kRound = 1, kRectangle = 2, kOctagon = 3, kOblong = 4 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "canvas.h"
+#include "record_layout.h"
 
 #include <array>
 #include <cstddef>
@@ -38,7 +39,7 @@ public:
     }
 
     constexpr Rgb background() const { return colours_[0]; }
-    constexpr Rgb multiLayer() const { return colours_[13]; }
+    constexpr Rgb multiLayer() const { return colours_[kMultiLayer]; }
 
 private:
     std::array<Rgb, kSize> colours_{};

@@ -1,19 +1,10 @@
 #include "stroke_font.h"
 
 #include "glyph_advance.h"
+#include "saturate.h"
 #include "tool_selection.h"
 
 #include <algorithm>
-#include <limits>
-
-namespace {
-
-std::int32_t clamped(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-}  // namespace
 
 TextOrientation decodeOrientation(std::int32_t code) {
     switch (code) {
@@ -63,7 +54,7 @@ PixelPoint mapGlyphPoint(GlyphPoint point, bool mirrored, GlyphTurn turn, std::i
             break;
     }
     const std::int64_t unit = height / 6;
-    return {clamped(x + tx * unit), clamped(y + ty * unit)};
+    return {saturateToInt32(x + tx * unit), saturateToInt32(y + ty * unit)};
 }
 
 void drawGlyph(Canvas& canvas, std::uint8_t code, std::int32_t height, bool mirrored,
@@ -88,7 +79,8 @@ void drawText(Canvas& canvas, std::span<const std::uint8_t> text, std::int32_t h
     std::int64_t py = y;
     for (const std::uint8_t byte : text) {
         const auto code = static_cast<std::uint8_t>(byte & 0x7F);
-        drawGlyph(canvas, code, height, o.mirrored, o.turn, clamped(px), clamped(py));
+        drawGlyph(canvas, code, height, o.mirrored, o.turn, saturateToInt32(px),
+                  saturateToInt32(py));
         const std::int64_t step = glyphAdvance(code) * unit;
         px += step * o.dx;
         py += step * o.dy;

@@ -1,17 +1,9 @@
 #include "view_transform.h"
 
+#include "saturate.h"
+
 #include <algorithm>
 #include <cstdint>
-#include <limits>
-
-namespace {
-
-std::int32_t clamped(std::int64_t v) {
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
-
-}  // namespace
 
 std::optional<ViewTransform> ViewTransform::fit(const Bounds& bounds, std::int32_t width,
                                                 std::int32_t height) {
@@ -38,14 +30,15 @@ std::optional<ViewTransform> ViewTransform::fit(const Bounds& bounds, std::int32
 }
 
 std::int32_t ViewTransform::scaled(std::int32_t v) const {
-    return magnify ? clamped(std::int64_t{v} * scale) : v / scale;
+    return magnify ? saturateToInt32(std::int64_t{v} * scale) : v / scale;
 }
 
 std::int32_t ViewTransform::deviceX(std::int32_t x) const {
-    return clamped(std::int64_t{clientCentreX} + scaled(clamped(std::int64_t{x} - compCentreX)));
+    return saturateToInt32(std::int64_t{clientCentreX} +
+                           scaled(saturateToInt32(std::int64_t{x} - compCentreX)));
 }
 
 std::int32_t ViewTransform::deviceY(std::int32_t y) const {
-    return clamped(std::int64_t{clientHeight} - clientCentreY -
-                   scaled(clamped(std::int64_t{y} - compCentreY)));
+    return saturateToInt32(std::int64_t{clientHeight} - clientCentreY -
+                           scaled(saturateToInt32(std::int64_t{y} - compCentreY)));
 }

@@ -1,6 +1,5 @@
 #include "status_light.h"
 
-#include "lamp_draw_transparent.h"
 #include "lamp_images.h"
 
 #include <QCoreApplication>
@@ -47,21 +46,6 @@ StatusLight makeLamp(int state) {
 }
 
 }  // namespace
-
-TEST(LampImages, EveryTableIsFourteenRowsOfFourteenKnownLetters) {
-    for (const LampPixels& lamp : kLampImages) {
-        ASSERT_EQ(lamp.rows.size(), 14u);
-        for (std::size_t y = 0; y < lamp.rows.size(); ++y) {
-            ASSERT_EQ(lamp.rows[y].size(), 14u) << "image " << lamp.id << " row " << y + 1;
-            for (char letter : lamp.rows[y]) {
-                EXPECT_TRUE(
-                    std::any_of(kLampColours.begin(), kLampColours.end(),
-                                [letter](const LampColour& c) { return c.letter == letter; }))
-                    << "image " << lamp.id << " row " << y + 1 << " letter " << letter;
-            }
-        }
-    }
-}
 
 TEST(StatusLight, ConstructionStateOutsideOneToThreeStartsIdle) {
     for (const auto& [initial, expected] :
@@ -194,25 +178,4 @@ TEST(StatusLight, UsesTheCurrentButtonFaceAtEachPaint) {
     setButtonFace(lamp, qRgb(0x20, 0xA0, 0x20));
     EXPECT_EQ(paintLamp(lamp).pixel(0, 0), qRgb(0x20, 0xA0, 0x20));
     EXPECT_EQ(paintLamp(lamp).pixel(5, 2), qRgb(0x20, 0xA0, 0x20));
-}
-
-TEST(DrawTransparent, ReplacesOnlyTheExactKeyColourAtTheGivenPlace) {
-    QImage source(3, 1, QImage::Format_RGB32);
-    source.setPixel(0, 0, qRgb(0xFF, 0xFF, 0xFF));
-    source.setPixel(1, 0, qRgb(0xFE, 0xFE, 0xFE));
-    source.setPixel(2, 0, qRgb(0xFF, 0xFF, 0xFE));
-
-    QImage target(6, 3, QImage::Format_RGB32);
-    target.fill(kUntouched);
-    QPainter painter(&target);
-    painter.setBackground(QColor(kFace));
-    EXPECT_TRUE(drawTransparent(painter, 2, 1, source, QColor(0xFF, 0xFF, 0xFF)));
-    painter.end();
-
-    EXPECT_EQ(target.pixel(2, 1), kFace);
-    EXPECT_EQ(target.pixel(3, 1), qRgb(0xFE, 0xFE, 0xFE));
-    EXPECT_EQ(target.pixel(4, 1), qRgb(0xFF, 0xFF, 0xFE));
-    for (const QPoint p : {QPoint(1, 1), QPoint(5, 1), QPoint(2, 0), QPoint(2, 2)}) {
-        EXPECT_EQ(target.pixel(p), kUntouched) << "x " << p.x() << " y " << p.y();
-    }
 }

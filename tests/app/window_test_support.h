@@ -1,5 +1,7 @@
 #pragma once
 
+#include "library_file_builder.h"
+
 #include <QString>
 
 #include <filesystem>
@@ -8,8 +10,7 @@
 #include <string>
 #include <vector>
 
-// Helpers for driving the real window: running the event loop as the program does, and writing
-// small libraries to disk.
+// Helpers for driving the real window: running the event loop as the program does.
 
 /// Runs the event loop for `milliseconds`, letting it wait for events as the program's own loop
 /// does (so that the window's idle refresh runs).
@@ -17,12 +18,6 @@ void spinEventLoop(int milliseconds);
 
 /// Runs the event loop until `condition` holds or `timeoutMs` have passed; whether it held.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-
-/// Writes a valid library file holding one small component under each name.
-void writeLibrary(const std::filesystem::path& path, const std::vector<std::string>& names);
-
-/// The component names a library file holds, sorted bytewise; empty when it does not load.
-std::vector<std::string> namesInLibrary(const std::filesystem::path& path);
 
 QString toQString(const std::filesystem::path& path);
 

@@ -31,13 +31,13 @@ TEST(Component, PlacesMultiLayerPadsAndViasAtTheTailAndTheRestAtTheHead) {
     Component c(makeEntry("X"));
     c.addPrimitive(tagged(makeArc(7, 0, 0, 5, 15, 1), 'A'));
     c.addPrimitive(tagged(makeTrack(7, 0, 0, 10, 0, 1), 'T'));
-    c.addPrimitive(tagged(makePad(13, 0, 0, 10, 10, 1), 'P'));
+    c.addPrimitive(tagged(makePad(kMultiLayer, 0, 0, 10, 10, 1), 'P'));
     c.addPrimitive(tagged(makeVia(2, 0, 0, 10, 4), 'V'));
     c.addPrimitive(tagged(makeTrack(7, 0, 0, 0, 10, 1), 't'));
     c.addPrimitive(tagged(makePad(1, 0, 0, 10, 10, 2), 'Q'));
     c.addPrimitive(tagged(makeFill(3, 0, 0, 1, 1), 'F'));
     c.addPrimitive(tagged(makeString(7, 0, 0, 6, 1, 0, "S"), 'S'));
-    c.addPrimitive(tagged(makePad(13, 0, 0, 10, 10, 3), 'p'));
+    c.addPrimitive(tagged(makePad(kMultiLayer, 0, 0, 10, 10, 3), 'p'));
     EXPECT_EQ(tags(c), "SFQtTAPVp");
     EXPECT_EQ(c.primitiveCount(), 9);
 }
@@ -55,14 +55,14 @@ TEST(Component, BoundsStartInvertedAndGrowWithEachPrimitive) {
 TEST(Component, DisplayNameStopsAtLengthThirteenAndAtAZeroByte) {
     DirectoryEntry entry = makeEntry("ABCDEFGHIJKLM");
     EXPECT_EQ(Component(entry).displayName(), "ABCDEFGHIJKLM");
-    entry.bytes[2] = 14;
+    entry.bytes[entry_offset::kNameLength] = 14;
     EXPECT_EQ(Component(entry).displayName(), "ABCDEFGHIJKLM");
-    entry.bytes[2] = 255;
+    entry.bytes[entry_offset::kNameLength] = 255;
     EXPECT_EQ(Component(entry).displayName(), "ABCDEFGHIJKLM");
-    entry.bytes[2] = 5;
-    entry.bytes[5] = 0;
+    entry.bytes[entry_offset::kNameLength] = 5;
+    entry.bytes[entry_offset::kName + 2] = 0;
     EXPECT_EQ(Component(entry).displayName(), "AB");
-    entry.bytes[2] = 0;
+    entry.bytes[entry_offset::kNameLength] = 0;
     EXPECT_EQ(Component(entry).displayName(), "");
 }
 

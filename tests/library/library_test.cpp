@@ -87,7 +87,7 @@ TEST_F(LibraryFiles, EmptyLibraryIsHeaderAndTwoHundredEmptySlots) {
 TEST_F(LibraryFiles, OneComponentWithATrackAndAPadIs6464Bytes) {
     Component source(makeEntry("R1", 0, 0));
     source.addPrimitive(makeTrack(7, 0, 0, 100, 0, 10));
-    source.addPrimitive(makePad(13, 0, 0, 60, 60, 1));
+    source.addPrimitive(makePad(kMultiLayer, 0, 0, 60, 60, 1));
     Library library;
     library.addCopy(source, list);
     ASSERT_TRUE(library.save((dir / "ONE.LIB").string()));
@@ -107,7 +107,7 @@ TEST_F(LibraryFiles, RoundTripOrderOfComponentsAndPrimitives) {
     file.slot(0, makeEntry("FIRST", 6, 401)).slot(1, makeEntry("SECOND", 1, 410));
     file.primitive(401, tagged(makeArc(7, 0, 0, 5, 15, 1), 'A'))
         .primitive(402, tagged(makeTrack(7, 0, 0, 10, 0, 1), '1'))
-        .primitive(403, tagged(makePad(13, 0, 0, 10, 10, 1), 'P'))
+        .primitive(403, tagged(makePad(kMultiLayer, 0, 0, 10, 10, 1), 'P'))
         .primitive(405, tagged(makeVia(1, 0, 0, 10, 4), 'V'))
         .primitive(406, tagged(makeTrack(7, 0, 0, 0, 10, 1), '2'))
         .primitive(407, tagged(makePad(1, 0, 0, 10, 10, 2), 'Q'))
@@ -169,12 +169,29 @@ TEST_F(LibraryFiles, MissingFileLoadsEmptyAndEmptiesTheNameList) {
     EXPECT_TRUE(list.names.empty());
 }
 
+TEST_F(LibraryFiles, LoadingAgainReplacesTheComponentsSoTheyMatchTheNames) {
+    LibraryFileBuilder file;
+    file.slot(0, makeEntry("ONLY", 1, 401)).primitive(401, makeTrack(1, 0, 0, 10, 10, 1));
+    writeFileBytes(dir / "ONE.LIB", file.bytes());
+    Library library;
+    ASSERT_TRUE(library.loadImage(file.bytes(), list));
+    ASSERT_TRUE(library.loadImage(file.bytes(), list));
+    EXPECT_EQ(names(library), list.names);
+    EXPECT_EQ(library.size(), 1u);
+
+    ASSERT_TRUE(library.load((dir / "ONE.LIB").string(), list));
+    EXPECT_EQ(library.size(), 1u);
+    EXPECT_FALSE(library.load((dir / "NONE.LIB").string(), list));
+    EXPECT_EQ(library.size(), 0u) << "an unreadable file leaves nothing behind";
+    EXPECT_TRUE(list.names.empty());
+}
+
 TEST_F(LibraryFiles, SlotIsEmptyOnlyByItsIndex) {
     LibraryFileBuilder file;
     DirectoryEntry noise;
     noise.bytes.fill(0x5A);
-    noise.bytes[20] = 0xFF;
-    noise.bytes[21] = 0xFF;
+    noise.bytes[entry_offset::kFirstRecordIndex] = 0xFF;
+    noise.bytes[entry_offset::kFirstRecordIndex + 1] = 0xFF;
     file.slot(0, noise).slot(1, makeEntry("NOPRIMS", 5, 0)).slot(2, makeEntry("NEG", 5, -2));
     const auto library = loadBytes(file.bytes());
     EXPECT_EQ(list.names, (std::vector<std::string>{"NOPRIMS", "NEG"}));
@@ -194,7 +211,7 @@ TEST_F(LibraryFiles, UninterpretedBytesSurviveLoadCopyAndSave) {
     for (std::size_t i : {0u, 1u, 16u, 17u}) entry.bytes[i] = static_cast<std::uint8_t>(0xA0 + i);
     for (std::size_t i = 22; i < 32; ++i) entry.bytes[i] = static_cast<std::uint8_t>(i);
     for (std::size_t i = 7; i < 16; ++i) entry.bytes[i] = 'z';  // name bytes past nameLength 4
-    auto pad = makePad(13, 1, 2, 3, 4, 9).bytes();
+    auto pad = makePad(kMultiLayer, 1, 2, 3, 4, 9).bytes();
     for (std::size_t i = 10; i < 32; ++i) {
         if (i != 12) pad[i] = static_cast<std::uint8_t>(0x30 + i);
     }
@@ -233,7 +250,7 @@ TEST_F(LibraryFiles, UnknownTypeIsDroppedAndTheCountLowered) {
 TEST_F(LibraryFiles, FindByNameIsExactByteComparison) {
     LibraryFileBuilder file;
     DirectoryEntry long14 = makeEntry("ABCDEFGHIJKLM");
-    long14.bytes[2] = 14;
+    long14.bytes[entry_offset::kNameLength] = 14;
     file.slot(0, makeEntry("dip8", 0, 0))
         .slot(1, makeEntry("DIP8", 1, 0))
         .slot(2, makeEntry("DIP8", 2, 0))

@@ -42,7 +42,8 @@ INSTANTIATE_TEST_SUITE_P(
         BoundsCase{"fill, corners reversed", makeFill(1, 10, -5, -10, 5), {-10, 10, -5, 5}},
         BoundsCase{"pad, odd size", makePad(1, 0, 0, 7, 7, 1), {-3, 3, -3, 3}},
         BoundsCase{"pad, negative size", makePad(1, 0, 0, -7, -7, 1), {3, -3, 3, -3}},
-        BoundsCase{"pad, shape ignored", makePad(13, 10, 20, 40, 80, 0), {-10, 30, -20, 60}},
+        BoundsCase{
+            "pad, shape ignored", makePad(kMultiLayer, 10, 20, 40, 80, 0), {-10, 30, -20, 60}},
         BoundsCase{"track, odd width", makeTrack(1, 0, 0, 100, 0, 11), {-5, 105, -5, 5}},
         // 32767 + 127 would wrap in 16 bits; the box is 32-bit.
         BoundsCase{"track, beyond 16 bits",
@@ -71,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StringBounds, LengthByteAboveThirteenCountsOnlyTheThirteenStoredCharacters) {
     Primitive string = makeString(1, 0, 0, 6, 1, 0, "MMMMMMMMMMMMM");  // 13 x advance 6
     auto bytes = string.bytes();
-    bytes[18] = 200;
+    bytes[string_offset::kTextLength] = 200;
     Primitive claimed(std::span<const std::uint8_t, 16>(bytes.data(), 16),
                       std::span<const std::uint8_t, 16>(bytes.data() + 16, 16));
     EXPECT_EQ(claimed.computeBounds().maxX, 78);
@@ -98,34 +99,6 @@ TEST(PrimitiveRecords, LengthAndWriteFollowTheType) {
     std::array<std::uint8_t, 16> unknown{1, 4};
     EXPECT_EQ(Primitive(unknown, unknown).recordLength(), 0u);
     EXPECT_EQ(Primitive(unknown, unknown).computeBounds(), Bounds{});
-}
-
-TEST(GlyphAdvance, TableHasTheGivenWidths) {
-    std::map<int, std::string> byWidth;
-    for (int code = 0; code < 128; ++code) {
-        byWidth[glyphAdvance(static_cast<std::uint8_t>(code))] += static_cast<char>(code);
-    }
-    EXPECT_EQ(byWidth[2], "!',.:;i|");
-    EXPECT_EQ(byWidth[3], "\"l");
-    EXPECT_EQ(byWidth[4], "()1<I[]`{}");
-    EXPECT_EQ(byWidth[5], "0>?jn");
-    EXPECT_EQ(byWidth[7], "&");
-    EXPECT_EQ(byWidth[8], "VW");
-    EXPECT_EQ(byWidth[0].size(), 33u);  // 0 to 31 and 127
-    EXPECT_EQ(byWidth[6].size(), 95u - 28u);
-    for (int code = 0; code < 128; ++code) {
-        EXPECT_EQ(glyphAdvance(static_cast<std::uint8_t>(code + 128)),
-                  glyphAdvance(static_cast<std::uint8_t>(code)));
-    }
-}
-
-TEST(GlyphAdvance, SumStopsAtCountAndAtTheText) {
-    const std::uint8_t text[] = {'A', 'B', 'i'};
-    EXPECT_EQ(advanceSum(text, 0), 0);
-    EXPECT_EQ(advanceSum(text, -3), 0);
-    EXPECT_EQ(advanceSum(text, 2), 12);
-    EXPECT_EQ(advanceSum(text, 3), 14);
-    EXPECT_EQ(advanceSum(text, 200), 14);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 #include "library_file_builder.h"
 
+#include "library.h"
 #include "library_format.h"
+#include "primitive_factory.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -65,4 +69,25 @@ std::filesystem::path sharedLibrariesDir() {
     // The team's shared library files lie beside the checkout; a run elsewhere names them.
     if (const char* dir = std::getenv("COBBLESTACK_SHARED_LIBRARIES")) return dir;
     return SHARED_LIBRARIES_DIR;
+}
+
+void writeLibrary(const std::filesystem::path& path, const std::vector<std::string>& names) {
+    Library library;
+    PlainNameList ignored;
+    for (const std::string& name : names) {
+        Component component(makeEntry(name));
+        component.addPrimitive(makeTrack(1, 0, 0, 400, 200, 10));
+        component.addPrimitive(makePad(kMultiLayer, 0, 0, 60, 60, 1));
+        library.addCopy(component, ignored);
+    }
+    const SaveResult result = library.save(path.string());
+    ASSERT_TRUE(result.saved) << result.reason;
+}
+
+std::vector<std::string> namesInLibrary(const std::filesystem::path& path) {
+    Library library;
+    PlainNameList names;
+    library.load(path.string(), names);
+    std::sort(names.names.begin(), names.names.end());
+    return names.names;
 }

@@ -46,6 +46,12 @@ private:
     std::filesystem::path path_;
 };
 
+/// Writes a valid library file holding one small component under each name.
+void writeLibrary(const std::filesystem::path& path, const std::vector<std::string>& names);
+
+/// The component names a library file holds, sorted bytewise; empty when it does not load.
+std::vector<std::string> namesInLibrary(const std::filesystem::path& path);
+
 /// Where the sample libraries and the shared library files live. The
 /// shared files are looked for beside the checkout, or where COBBLESTACK_SHARED_LIBRARIES says.
 std::filesystem::path samplesDir();

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "copy_rule.h"
+#include "file_io.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+class Component;
+class Library;
+class NameList;
+
+/// One library being worked on, and the file it belongs to: the `Library` itself, the path of its
+/// file, whether it has changed since it was read or written, and whether that file was read as
+/// a library. The operations are those of the two workflows, so the window and the command-line
+/// tools follow the same rules.
+///
+/// A session may hold no library at all (before the first file is opened). Paths are the
+/// system's bytes and are never converted. Anyone who keeps pointers to components of the
+/// library (the viewer) must drop them before `open`, `startEmpty`, `clear` or `close` replace
+/// or free it.
+class LibrarySession final {
+public:
+    /// What a save may write over.
+    enum class WritePolicy {
+        /// Only the file the library was read from, and only when it was read as a library: a
+        /// file that could not be read might be someone else's, and an empty library must not
+        /// replace it.
+        onlyOverLibraryFile,
+        /// Whatever file the path names, which is how a new library file is created.
+        anyFile,
+    };
+
+    explicit LibrarySession(WritePolicy policy);
+    ~LibrarySession();
+    LibrarySession(const LibrarySession&) = delete;
+    LibrarySession& operator=(const LibrarySession&) = delete;
+
+    /// Replaces the library by the one in the file at `path`, putting its component names into
+    /// `names`, which it empties first. A file that cannot be read or is not a library gives an
+    /// empty library. The session is unchanged afterwards; the result says whether the file was
+    /// read as a library.
+    bool open(const std::string& path, NameList& names);
+
+    /// Replaces the library by an empty one that counts as unchanged and was not read from any
+    /// file; the path stays.
+    void startEmpty();
+
+    /// Replaces the library by an empty one and marks it changed, since its file still holds
+    /// what was dropped; the path stays.
+    void clear();
+
+    /// Frees the library; the session then holds none.
+    void close();
+
+    /// Sets the file a later save writes to, without reading it.
+    void setPath(std::string path) { path_ = std::move(path); }
+
+    /// Destroys `component` when it belongs to the library, marks the library changed and says
+    /// whether it did.
+    bool remove(const Component* component);
+
+    /// Copies `component` in, at the head, and puts its name into `names` when the copy rule
+    /// allows it (`destinationCount` is what the caller counts as the library's size); only
+    /// then is the library marked changed. Needs a library.
+    CopyVerdict copyIn(const Component& component, std::size_t destinationCount, NameList& names);
+
+    /// Whether the write policy forbids writing the library to its path: there is no library or
+    /// no path, or the policy allows only a file read as a library and this one was not.
+    bool refusesToWrite() const;
+
+    /// Writes the library to its path and marks it unchanged; on failure, or when the session
+    /// refuses to write, the file is left as it was, the library stays marked as it was, and the
+    /// result says why.
+    SaveResult save();
+
+    bool hasLibrary() const { return library_ != nullptr; }
+    /// The library, or none.
+    const Library* library() const { return library_.get(); }
+    const std::string& path() const { return path_; }
+    bool modified() const { return modified_; }
+    bool readAsLibrary() const { return readAsLibrary_; }
+
+    /// The name to show for the file: the last part of the path, with ".LIB" added when it has
+    /// no extension (the path itself keeps none); empty while there is no path.
+    std::string fileName() const;
+
+private:
+    WritePolicy policy_;
+    std::unique_ptr<Library> library_;
+    std::string path_;
+    bool modified_ = false;
+    bool readAsLibrary_ = false;
+};
