@@ -1,6 +1,7 @@
 #include "library_import.h"
 
 #include "component_names.h"
+#include "copy_rule.h"
 #include "file_io.h"
 #include "library.h"
 #include "library_format.h"
@@ -27,20 +28,6 @@ struct FootprintFile {
     std::string path;
     std::string library;  // the .pretty folder's name without the extension, or empty
 };
-
-// The window's copy rule: a full library refuses before the name is looked at; a name is
-// compared exactly, byte for byte.
-enum class CopyVerdict { Allowed, Full, Duplicate };
-
-CopyVerdict checkCopy(const Library& library, const std::string& name) {
-    if (library.size() >= kSlotCount) {
-        return CopyVerdict::Full;
-    }
-    if (library.findByName(name) != nullptr) {
-        return CopyVerdict::Duplicate;
-    }
-    return CopyVerdict::Allowed;
-}
 
 // A component's records must start at an index its 16-bit directory field can hold.
 bool recordsReachable(const Library& library) {
@@ -229,7 +216,7 @@ KicadImportResult run(const KicadImportRequest& request) {
         out.push_back(label + " -> " + name);
         FootprintImport converted = importFootprint(fp, name, request.footprint);
         if (!converted) {
-            result.refused.push_back(label + ": " + converted.error);
+            result.refused.push_back(label + " (" + origins[i]->path + "): " + converted.error);
             continue;
         }
         for (const std::string& line : converted.summary()) {
@@ -237,15 +224,18 @@ KicadImportResult run(const KicadImportRequest& request) {
         }
         while (true) {
             Target& target = targets[current];
-            CopyVerdict verdict = checkCopy(*target.library, name);
-            if (verdict == CopyVerdict::Allowed && !recordsReachable(*target.library)) {
-                verdict = CopyVerdict::Full;
+            // The window's rule first (200 at most, then the exact name); then the reach of the
+            // 16-bit record index, which only a library of very large components meets.
+            CopyVerdict verdict =
+                checkCopy(target.library->size(), *target.library, *converted.component);
+            if (verdict == CopyVerdict::allowed && !recordsReachable(*target.library)) {
+                verdict = CopyVerdict::full;
             }
-            if (verdict == CopyVerdict::Duplicate) {
+            if (verdict == CopyVerdict::duplicate) {
                 result.refused.push_back(label + ": " + target.path + " already holds " + name);
                 break;
             }
-            if (verdict == CopyVerdict::Allowed) {
+            if (verdict == CopyVerdict::allowed) {
                 target.library->addCopy(*converted.component, target.names);
                 // The index check above was made before this component's records; a component
                 // that itself pushes later ones out of reach is caught on the next pass.
