@@ -136,11 +136,10 @@ void Converter::addPad(const KicadPad& pad, std::size_t index) {
     const std::string what = "pad \"" + pad.number + "\"";
     std::uint8_t layer = kMultiLayer;
     if (pad.type == KicadPadType::Smd || pad.type == KicadPadType::Connect) {
+        // Copper decides the side; a pad on a drawing layer only (as the export writes pads of
+        // other layers) keeps that layer; paste or mask alone has no layer here.
         std::vector<std::string_view> names(pad.layers.begin(), pad.layers.end());
-        const bool copper = std::any_of(names.begin(), names.end(), [](std::string_view n) {
-            return n == "F.Cu" || n == "B.Cu" || n == "*.Cu";
-        });
-        const auto mapped = copper ? libraryLayerForPadLayers(names) : std::nullopt;
+        const auto mapped = libraryLayerForPadLayers(names);
         if (!mapped) {
             note("pad without copper (paste or mask only) dropped");
             return;

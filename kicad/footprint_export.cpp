@@ -1,0 +1,464 @@
+#include "footprint_export.h"
+
+#include "component.h"
+#include "glyph_advance.h"
+#include "kicad_layers.h"
+#include "kicad_strings.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+constexpr std::string_view kReference = "REF**";
+// KiCad's default field text: 1 mm high, 0.15 mm strokes, 1.5 mm clear of the drawing.
+constexpr std::int64_t kFieldSize = 1'000'000;
+constexpr std::int64_t kFieldThickness = 150'000;
+constexpr std::int64_t kFieldGap = 1'500'000;
+
+// KiCad centres a text's capitals 1/21 of the text size above the point it is given.
+constexpr double kKicadCapCentreRise = 1.0 / 21.0;
+
+const char* kindName(const Primitive& primitive) {
+    switch (*primitive.kind()) {
+        case PrimitiveType::Arc:
+            return "Arc";
+        case PrimitiveType::Fill:
+            return "Fill";
+        case PrimitiveType::Pad:
+            return "Pad";
+        case PrimitiveType::Track:
+            return "Track";
+        case PrimitiveType::String:
+            return "String";
+        case PrimitiveType::Via:
+            return "Via";
+    }
+    return "?";
+}
+
+bool isCopperLayer(std::uint8_t layer) {
+    return (layer >= 1 && layer <= 6) || layer == kMultiLayer;
+}
+
+// A linear map from glyph space (x along the reading direction, y up the glyph) to library
+// space, as the viewer's stroke font applies it for one orientation code.
+struct TextDirection {
+    int xx, xy, yx, yy;
+    int kicadAngle;
+    bool mirrored;
+};
+
+std::optional<TextDirection> textDirection(std::int32_t orientation) {
+    switch (orientation) {
+        case 0:
+            return TextDirection{1, 0, 0, 1, 0, false};
+        case 1:
+            return TextDirection{0, -1, 1, 0, 90, false};
+        case 2:
+            return TextDirection{-1, 0, 0, -1, 180, false};
+        case 3:
+            return TextDirection{0, 1, -1, 0, 270, false};
+        // KiCad mirrors a text left to right about its position and then turns it; the viewer
+        // turns first, so the mirrored codes take the opposite angle.
+        case 16:
+            return TextDirection{-1, 0, 0, 1, 0, true};
+        case 17:
+            return TextDirection{0, 1, 1, 0, 270, true};
+        case 18:
+            return TextDirection{1, 0, 0, -1, 180, true};
+        case 19:
+            return TextDirection{0, -1, -1, 0, 90, true};
+        default:
+            return std::nullopt;
+    }
+}
+
+class FootprintWriter {
+public:
+    FootprintWriter(const Component& component, const KicadExportOptions& options)
+        : component_(component), options_(options) {}
+
+    FootprintText write();
+
+private:
+    std::string mm(std::int64_t nanometres) const { return formatMillimetres(nanometres); }
+    std::string length(std::int64_t units) const { return formatUnits(units, options_.unit); }
+    // A library point as KiCad "x y".
+    std::string point(std::int64_t x, std::int64_t y) const {
+        return length(x) + ' ' + formatMillimetres(toKicadYNanometres(y, options_.unit));
+    }
+    std::string pointNm(std::int64_t x, std::int64_t y) const { return mm(x) + ' ' + mm(y); }
+    std::int64_t nm(std::int64_t units) const { return toNanometres(units, options_.unit); }
+
+    void note(const Primitive& primitive, const std::string& what) {
+        result_.notes.push_back("record " + std::to_string(primitive.readOrder() + 1) + " (" +
+                                kindName(primitive) + "): " + what);
+    }
+    std::optional<std::string_view> drawingLayer(const Primitive& primitive) {
+        const auto layer = kicadLayerName(primitive.layer());
+        if (!layer) {
+            note(primitive,
+                 "layer " + std::to_string(primitive.layer()) + " is not a board layer; skipped");
+        }
+        return layer;
+    }
+
+    void writeFields();
+    void writeArc(const Primitive& primitive);
+    void writeFill(const Primitive& primitive);
+    void writeTrack(const Primitive& primitive);
+    void writeString(const Primitive& primitive);
+    void writePad(const Primitive& primitive, std::optional<int> number);
+    void writeVia(const Primitive& primitive);
+    void writePadLine(const std::string& head, std::int64_t x, std::int64_t y, std::int64_t width,
+                      std::int64_t height, std::optional<std::int64_t> drill,
+                      std::span<const std::string_view> layers, const std::string& tail = {});
+
+    const Component& component_;
+    const KicadExportOptions& options_;
+    FootprintText result_;
+    std::string body_;
+    bool throughHole_ = false;
+    bool surface_ = false;
+};
+
+FootprintText FootprintWriter::write() {
+    // Records in the order the file held them; the list itself keeps Vias and MultiLayer Pads
+    // last, which is the viewer's drawing order and not the file's.
+    std::vector<const Primitive*> records;
+    records.reserve(component_.primitives().size());
+    for (const Primitive& primitive : component_.primitives()) records.push_back(&primitive);
+    std::stable_sort(records.begin(), records.end(), [](const Primitive* a, const Primitive* b) {
+        return a->readOrder() < b->readOrder();
+    });
+
+    writeFields();
+    for (const Primitive* primitive : records) {
+        switch (*primitive->kind()) {
+            case PrimitiveType::Arc:
+                writeArc(*primitive);
+                break;
+            case PrimitiveType::Fill:
+                writeFill(*primitive);
+                break;
+            case PrimitiveType::Track:
+                writeTrack(*primitive);
+                break;
+            case PrimitiveType::String:
+                writeString(*primitive);
+                break;
+            case PrimitiveType::Pad:
+            case PrimitiveType::Via:
+                break;
+        }
+    }
+    int nextNumber = 1;
+    for (const Primitive* primitive : records) {
+        if (primitive->kind() == PrimitiveType::Pad) {
+            // Every copper pad takes the next number, so a skipped one leaves its gap and the
+            // others keep the number of their record. KiCad numbers no pad off the copper.
+            std::optional<int> number;
+            if (isCopperLayer(primitive->layer())) number = nextNumber++;
+            writePad(*primitive, number);
+        } else if (primitive->kind() == PrimitiveType::Via) {
+            writeVia(*primitive);
+        }
+    }
+
+    std::string& text = result_.text;
+    text = "(footprint " + quoteKicadString(footprintName(component_)) +
+           " (version 20211014) (generator cobble)\n  (layer \"F.Cu\")\n";
+    if (throughHole_) {
+        text += "  (attr through_hole)\n";
+    } else if (surface_) {
+        text += "  (attr smd)\n";
+    }
+    text += body_;
+    text += ")\n";
+    return std::move(result_);
+}
+
+void FootprintWriter::writeFields() {
+    const Bounds& b = component_.bounds();
+    std::int64_t centreX = 0;
+    std::int64_t top = 0;
+    std::int64_t bottom = 0;
+    if (b.minX <= b.maxX && b.minY <= b.maxY) {
+        centreX = (nm(b.minX) + nm(b.maxX)) / 2;
+        top = toKicadYNanometres(b.maxY, options_.unit);
+        bottom = toKicadYNanometres(b.minY, options_.unit);
+    }
+    const std::string effects = "    (effects (font (size " + mm(kFieldSize) + ' ' +
+                                mm(kFieldSize) + ") (thickness " + mm(kFieldThickness) + ")))\n";
+    body_ += "  (fp_text reference " + quoteKicadString(kReference) + " (at " +
+             pointNm(centreX, top - kFieldGap) + ") (layer \"F.SilkS\")\n" + effects + "  )\n";
+    body_ += "  (fp_text value " + quoteKicadString(footprintName(component_)) + " (at " +
+             pointNm(centreX, bottom + kFieldGap) + ") (layer \"F.Fab\")\n" + effects + "  )\n";
+}
+
+void FootprintWriter::writeArc(const Primitive& primitive) {
+    const auto layer = drawingLayer(primitive);
+    if (!layer) return;
+    const ArcFields a = primitive.arc();
+    int quarters = a.quadrantFlags & 0xF;
+    std::int64_t radius = a.radius;
+    if (quarters == 0) {
+        note(primitive, "no quarter is set; skipped");
+        return;
+    }
+    if (radius == 0) {
+        note(primitive, "radius 0; skipped");
+        return;
+    }
+    if (radius < 0) {
+        // The viewer's quarters then run between the mirrored points through the centre, which
+        // draws the opposite quarters of a circle of the positive radius.
+        radius = -radius;
+        quarters = ((quarters << 2) | (quarters >> 2)) & 0xF;
+        note(primitive, "negative radius; written as the opposite quarters of radius " +
+                            std::to_string(radius));
+    }
+    const std::string tail =
+        ") (layer " + quoteKicadString(*layer) + ") (width " + length(a.lineWidth) + "))\n";
+    if (quarters == 0xF) {
+        body_ += "  (fp_circle (center " + point(a.x, a.y) + ") (end " + point(a.x + radius, a.y) +
+                 ") (layer " + quoteKicadString(*layer) + ") (width " + length(a.lineWidth) +
+                 ") (fill none))\n";
+        return;
+    }
+    // Quarter q (0 to 3, bit 1 << q) spans 90q to 90(q + 1) degrees counter-clockwise from the
+    // positive x axis, y up. One arc per run of set quarters, each run begun where the quarter
+    // before it is clear.
+    const double r = static_cast<double>(nm(radius));
+    const std::int64_t cx = nm(a.x);
+    const std::int64_t cy = nm(a.y);
+    auto at = [&](int eighths) {
+        // The point at 45 x eighths degrees, rounded to the nanometre; KiCad y points down.
+        static constexpr std::array<double, 8> kCos = {1,  M_SQRT1_2,  0, -M_SQRT1_2,
+                                                       -1, -M_SQRT1_2, 0, M_SQRT1_2};
+        const int e = eighths % 8;
+        const double s = kCos[static_cast<std::size_t>((e + 6) % 8)];
+        const std::int64_t x = cx + std::llround(r * kCos[static_cast<std::size_t>(e)]);
+        const std::int64_t y = cy + std::llround(r * s);
+        return pointNm(x, -y);
+    };
+    for (int q = 0; q < 4; ++q) {
+        const bool set = (quarters >> q) & 1;
+        const bool previousSet = (quarters >> ((q + 3) % 4)) & 1;
+        if (!set || previousSet) continue;
+        int run = 1;
+        while (run < 4 && ((quarters >> ((q + run) % 4)) & 1)) ++run;
+        const int start = 2 * q;
+        const int end = 2 * (q + run);
+        body_ += "  (fp_arc (start " + at(start) + ") (mid " + at((start + end) / 2) + ") (end " +
+                 at(end) + tail;
+    }
+}
+
+void FootprintWriter::writeFill(const Primitive& primitive) {
+    const auto layer = drawingLayer(primitive);
+    if (!layer) return;
+    const FillFields f = primitive.fill();
+    if (f.x1 == f.x2 || f.y1 == f.y2) {
+        note(primitive, "no area; skipped");
+        return;
+    }
+    body_ += "  (fp_rect (start " + point(std::min(f.x1, f.x2), std::max(f.y1, f.y2)) + ") (end " +
+             point(std::max(f.x1, f.x2), std::min(f.y1, f.y2)) + ") (layer " +
+             quoteKicadString(*layer) + ") (width 0) (fill solid))\n";
+}
+
+void FootprintWriter::writeTrack(const Primitive& primitive) {
+    const auto layer = drawingLayer(primitive);
+    if (!layer) return;
+    const TrackFields t = primitive.track();
+    body_ += "  (fp_line (start " + point(t.x1, t.y1) + ") (end " + point(t.x2, t.y2) +
+             ") (layer " + quoteKicadString(*layer) + ") (width " + length(t.width) + "))\n";
+}
+
+void FootprintWriter::writeString(const Primitive& primitive) {
+    const auto layer = drawingLayer(primitive);
+    if (!layer) return;
+    const StringFields s = primitive.string();
+    if (s.textLength > static_cast<std::int32_t>(s.text.size())) {
+        note(primitive, "claims " + std::to_string(s.textLength) + " characters; the " +
+                            std::to_string(s.text.size()) + " the record holds are written");
+    }
+    // The characters the viewer draws: codes from 128 take the glyph 128 lower, and codes
+    // without a glyph draw nothing and do not move the pen, so leaving them out changes nothing.
+    std::string characters;
+    bool highCodes = false;
+    for (std::uint8_t byte : s.text) {
+        const std::uint8_t code = byte & 0x7F;
+        highCodes = highCodes || byte >= 0x80;
+        if (code >= 0x20 && code != 0x7F) characters += static_cast<char>(code);
+    }
+    if (characters.empty()) {
+        note(primitive, "no character that draws; skipped");
+        return;
+    }
+    const std::int32_t unit = s.height / 6;
+    if (unit == 0) {
+        note(primitive, "height " + std::to_string(s.height) + " draws as a point; skipped");
+        return;
+    }
+    if (highCodes) note(primitive, "codes 128 to 255 written as the characters the viewer draws");
+    for (std::string_view markup : {"~{", "^{", "_{", "${"}) {
+        if (characters.find(markup) != std::string::npos) {
+            note(primitive, "KiCad reads \"" + std::string(markup) + "\" as markup");
+            break;
+        }
+    }
+    auto direction = textDirection(s.orientation);
+    if (!direction) {
+        note(primitive, "orientation " + std::to_string(s.orientation) +
+                            " piles the characters on one another; written upright");
+        direction = textDirection(0);
+    }
+    // The stroke font's advance is each glyph's ink width plus two font units, so the ink of
+    // the text spans (advance sum - 2) units; KiCad centres its ink on the point it is given,
+    // which is therefore the centre of the viewer's ink, moved down the glyphs by KiCad's rise.
+    const std::int32_t advance = advanceSum(s.text, s.textLength);
+    const double gx = unit * (advance - 2) / 2.0;
+    const double gy = unit * (3.0 - 6.0 * kKicadCapCentreRise);
+    const double px = s.x + direction->xx * gx + direction->xy * gy;
+    const double py = s.y + direction->yx * gx + direction->yy * gy;
+    const auto unitNm = static_cast<double>(options_.unit.nanometres);
+    const std::int64_t kx = std::llround(px * unitNm);
+    const std::int64_t ky = -std::llround(py * unitNm);
+    // A negative height turns every glyph half a turn about its origin.
+    const int angle = (direction->kicadAngle + (unit < 0 ? 180 : 0)) % 360;
+    const std::int64_t size = nm(6 * static_cast<std::int64_t>(std::abs(unit)));
+
+    body_ += "  (fp_text user " + quoteKicadString(characters) + " (at " + pointNm(kx, ky);
+    if (angle != 0) body_ += ' ' + std::to_string(angle) + " unlocked";
+    body_ += ") (layer " + quoteKicadString(*layer) + ")\n    (effects (font (size " + mm(size) +
+             ' ' + mm(size) + ") (thickness " + length(s.lineWidth) + "))";
+    if (direction->mirrored) body_ += " (justify mirror)";
+    body_ += ")\n  )\n";
+}
+
+void FootprintWriter::writePadLine(const std::string& head, std::int64_t x, std::int64_t y,
+                                   std::int64_t width, std::int64_t height,
+                                   std::optional<std::int64_t> drill,
+                                   std::span<const std::string_view> layers,
+                                   const std::string& tail) {
+    body_ += head + " (at " + point(x, y) + ") (size " + pointNm(width, height) + ')';
+    if (drill) body_ += " (drill " + mm(*drill) + ')';
+    body_ += " (layers";
+    for (std::string_view layer : layers) body_ += ' ' + quoteKicadString(layer);
+    body_ += ')';
+    body_ += tail;
+    body_ += ")\n";
+}
+
+void FootprintWriter::writePad(const Primitive& primitive, std::optional<int> number) {
+    const PadFields p = primitive.pad();
+    const auto layers = kicadPadLayers(primitive.layer());
+    if (layers.empty()) {
+        note(primitive,
+             "layer " + std::to_string(primitive.layer()) + " is not a board layer; skipped");
+        return;
+    }
+    if (p.shape < 1 || p.shape > 4) {
+        note(primitive, "shape " + std::to_string(p.shape) + " is not drawn; skipped");
+        return;
+    }
+    if (p.xSize < 0 || (p.shape != 1 && p.ySize < 0)) {
+        note(primitive, "negative size; written at its magnitude");
+    }
+    // A round pad is a circle of diameter xSize whatever its ySize, as the viewer draws it.
+    const std::int64_t width = std::abs(static_cast<std::int64_t>(p.xSize));
+    const std::int64_t height = p.shape == 1 ? width : std::abs(static_cast<std::int64_t>(p.ySize));
+    if (width == 0 || height == 0) {
+        note(primitive, "size 0; skipped");
+        return;
+    }
+    const bool throughHole = kicadPadKind(primitive.layer()) == KicadPadKind::ThroughHole;
+    if (!number) note(primitive, "on a layer without copper; written as an unnumbered pad");
+    std::string head = "  (pad " + quoteKicadString(number ? std::to_string(*number) : "") +
+                       (throughHole ? " thru_hole " : " smd ");
+    std::optional<std::int64_t> drill;
+    if (throughHole) {
+        drill = padDrillNanometres(nm(std::min(width, height)), options_);
+        throughHole_ = true;
+    } else if (number) {
+        surface_ = true;
+    }
+
+    const bool circle = p.shape == 1 || (p.shape == 4 && width == height);
+    if (circle) {
+        writePadLine(head + "circle", p.x, p.y, nm(width), nm(width), drill, layers);
+    } else if (p.shape == 2) {
+        writePadLine(head + "rect", p.x, p.y, nm(width), nm(height), drill, layers);
+    } else if (p.shape == 4) {
+        writePadLine(head + "oval", p.x, p.y, nm(width), nm(height), drill, layers);
+    } else {
+        // The octagon exactly as the viewer draws it at one pixel per unit: halves and fifths
+        // of the sizes truncated, corners relative to the centre (KiCad y down, like the
+        // panel). The anchor is a disc of half the smaller side, which lies inside the outline.
+        const std::int64_t w2 = width / 2;
+        const std::int64_t w5 = width / 5;
+        const std::int64_t h2 = height / 2;
+        const std::int64_t h5 = height / 5;
+        const std::array<std::pair<std::int64_t, std::int64_t>, 8> corners = {{
+            {w2, h5},
+            {w5, h2},
+            {-w5, h2},
+            {-w2, h5},
+            {-w2, -h5},
+            {-w5, -h2},
+            {w5, -h2},
+            {w2, -h5},
+        }};
+        std::string outline =
+            "\n    (options (clearance outline) (anchor circle))\n"
+            "    (primitives\n      (gr_poly (pts";
+        // A small pad's fifths are 0 and corners fall together; each point is written once.
+        for (std::size_t i = 0; i < corners.size(); ++i) {
+            if (corners[i] == corners[(i + 1) % corners.size()]) continue;
+            outline += " (xy " + pointNm(nm(corners[i].first), nm(corners[i].second)) + ')';
+        }
+        outline += ") (width 0) (fill yes))\n    )\n  ";
+        const std::int64_t anchor = std::max<std::int64_t>(nm(std::min(width, height)) / 2, 1);
+        writePadLine(head + "custom", p.x, p.y, anchor, anchor, drill, layers, outline);
+    }
+}
+
+void FootprintWriter::writeVia(const Primitive& primitive) {
+    const ViaFields v = primitive.via();
+    if (v.diameter == 0) {
+        note(primitive, "diameter 0; skipped");
+        return;
+    }
+    if (v.holeDiameter == 0) {
+        note(primitive, "hole diameter 0");
+    } else if (v.holeDiameter >= v.diameter) {
+        note(primitive, "hole not smaller than the via");
+    }
+    throughHole_ = true;
+    static constexpr std::array<std::string_view, 2> kLayers = {"*.Cu", "*.Mask"};
+    writePadLine("  (pad \"\" thru_hole circle", v.x, v.y, nm(v.diameter), nm(v.diameter),
+                 nm(v.holeDiameter), kLayers);
+}
+
+}  // namespace
+
+std::string footprintName(const Component& component) {
+    return latin1ToUtf8(component.displayName());
+}
+
+std::int64_t padDrillNanometres(std::int64_t sideNanometres, const KicadExportOptions& options) {
+    if (options.drillNanometres) return *options.drillNanometres;
+    const auto byRatio = std::llround(static_cast<double>(sideNanometres) * options.drillRatio);
+    return std::min(std::max<std::int64_t>(byRatio, KicadExportOptions::kMinDrillNanometres),
+                    sideNanometres);
+}
+
+FootprintText exportFootprint(const Component& component, const KicadExportOptions& options) {
+    return FootprintWriter(component, options).write();
+}

@@ -1,0 +1,75 @@
+#include "library_export.h"
+
+#include "component_file_names.h"
+#include "file_io.h"
+#include "library.h"
+
+#include <filesystem>
+#include <span>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+std::string LibraryExportResult::summary() const {
+    if (!ok) return "Export failed: " + reason;
+    std::string text = std::to_string(footprints.size()) +
+                       (footprints.size() == 1 ? " footprint" : " footprints") + " written to " +
+                       folder + "\n";
+    for (const ExportedFootprint& footprint : footprints) {
+        for (const std::string& note : footprint.notes) {
+            text += "  " + footprint.name + ": " + note + "\n";
+        }
+    }
+    return text;
+}
+
+std::optional<std::string> prettyFolderName(std::string_view libraryName) {
+    if (libraryName.empty() || libraryName == "." || libraryName == ".." ||
+        libraryName.find_first_of(std::string_view("/\\\0", 3)) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    return std::string(libraryName) + ".pretty";
+}
+
+LibraryExportResult exportLibraryToKicad(const Library& library, std::string_view libraryName,
+                                         const std::string& outDir,
+                                         const KicadExportOptions& options) {
+    LibraryExportResult result;
+    const auto folderName = prettyFolderName(libraryName);
+    if (!folderName) {
+        result.reason = "\"" + std::string(libraryName) + "\" cannot name a footprint folder.";
+        return result;
+    }
+    const fs::path folder = fs::path(outDir) / *folderName;
+    result.folder = folder.string();
+
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error || !fs::is_directory(folder)) {
+        result.reason = "cannot create the folder \"" + result.folder +
+                        "\": " + (error ? error.message() : "a file of that name is in the way") +
+                        ".";
+        return result;
+    }
+
+    std::vector<std::string> names;
+    names.reserve(library.size());
+    for (const auto& component : library.components()) names.push_back(component->displayName());
+    const std::vector<std::string> stems = componentFileNames(names);
+
+    for (std::size_t i = 0; i < library.size(); ++i) {
+        const Component& component = *library.components()[i];
+        const FootprintText footprint = exportFootprint(component, options);
+        const std::string fileName = stems[i] + ".kicad_mod";
+        const std::span<const std::uint8_t> bytes(
+            reinterpret_cast<const std::uint8_t*>(footprint.text.data()), footprint.text.size());
+        const SaveResult saved = writeFileAtomically((folder / fileName).string(), bytes);
+        if (!saved) {
+            result.reason = saved.reason;
+            return result;
+        }
+        result.footprints.push_back({footprintName(component), fileName, footprint.notes});
+    }
+    result.ok = true;
+    return result;
+}

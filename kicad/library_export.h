@@ -1,0 +1,50 @@
+#pragma once
+
+#include "footprint_export.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+class Library;
+
+/// What became of one component in a library export.
+struct ExportedFootprint {
+    /// The footprint name (the component's name in UTF-8).
+    std::string name;
+    /// The file it went to, without the folder.
+    std::string fileName;
+    /// What could not be carried over exactly (see `FootprintText::notes`).
+    std::vector<std::string> notes;
+};
+
+/// The outcome of exporting a library: the folder, every footprint written, and on failure the
+/// reason, naming the file or folder that could not be written.
+struct LibraryExportResult {
+    bool ok = false;
+    std::string reason;
+    /// `DIR/<library name>.pretty`.
+    std::string folder;
+    /// The footprints written, in the library's list order. On failure, those written before it.
+    std::vector<ExportedFootprint> footprints;
+
+    explicit operator bool() const { return ok; }
+
+    /// A few lines for a person: the count written into the folder, then each note with its
+    /// component's name, or the reason of the failure.
+    std::string summary() const;
+};
+
+/// The folder name for a library: `libraryName` followed by `.pretty`. None when the name
+/// cannot be one folder (empty, `.`, `..`, or holding `/`, `\` or a zero byte).
+std::optional<std::string> prettyFolderName(std::string_view libraryName);
+
+/// Writes every component of `library` as one `.kicad_mod` file into
+/// `outDir/<libraryName>.pretty/`, creating the folders as needed. File names are the components'
+/// safe, unique stems, so two names that differ only in case, or that hold characters no file name
+/// may, still get a file each. Each file is written whole or not at all; the first file that cannot
+/// be written ends the export with a reason naming it, and the files written before it are
+/// complete. Existing files of other names in the folder are left alone.
+LibraryExportResult exportLibraryToKicad(const Library& library, std::string_view libraryName,
+                                         const std::string& outDir,
+                                         const KicadExportOptions& options);
