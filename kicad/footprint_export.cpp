@@ -124,6 +124,7 @@ private:
     std::string body_;
     bool throughHole_ = false;
     bool surface_ = false;
+    bool vias_ = false;
 };
 
 FootprintText FootprintWriter::write() {
@@ -172,10 +173,14 @@ FootprintText FootprintWriter::write() {
     std::string& text = result_.text;
     text = "(footprint " + quoteKicadString(footprintName(component_)) +
            " (version 20211014) (generator cobble)\n  (layer \"F.Cu\")\n";
+    // Vias do not make a surface-mount footprint a through-hole one (thermal vias under a
+    // package); KiCad's placement files go by this.
     if (throughHole_) {
         text += "  (attr through_hole)\n";
     } else if (surface_) {
         text += "  (attr smd)\n";
+    } else if (vias_) {
+        text += "  (attr through_hole)\n";
     }
     text += body_;
     text += ")\n";
@@ -440,7 +445,7 @@ void FootprintWriter::writeVia(const Primitive& primitive) {
     } else if (v.holeDiameter >= v.diameter) {
         note(primitive, "hole not smaller than the via");
     }
-    throughHole_ = true;
+    vias_ = true;
     static constexpr std::array<std::string_view, 2> kLayers = {"*.Cu", "*.Mask"};
     writePadLine("  (pad \"\" thru_hole circle", v.x, v.y, nm(v.diameter), nm(v.diameter),
                  nm(v.holeDiameter), kLayers);
