@@ -1,33 +1,30 @@
-// Paints every component of a library file into its own PNG, as the viewer shows it, so that
-// the drawings can be looked at without the window:
-//   render_components LIB OUTDIR [WIDTH HEIGHT]
-// The files are named by list position and component name, e.g. 003_DIP14.png.
+// Paints every component of a library file into its own PNG (or SVG), as the viewer shows it,
+// so that the drawings can be looked at without the window:
+//   render_components [--svg] LIB OUTDIR [WIDTH HEIGHT]
+// The files are named by list position and the component's file-name stem, e.g. 003_DIP14.png.
 
-#include "component_viewer.h"
+#include "component_file_names.h"
+#include "component_render.h"
 #include "library.h"
 #include "name_list.h"
-#include "qpainter_canvas.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QPainter>
 #include <QString>
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
-/// The name with every character that is awkward in a file name replaced by '_'.
-QString fileSafe(const std::string& name) {
-    QString safe;
-    for (const char c : name) {
-        const bool plain = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-                           (c >= 'a' && c <= 'z') || c == '-' || c == '.';
-        safe += plain ? QChar(c) : QChar('_');
-    }
-    return safe;
+bool writeText(const QString& path, const std::string& text) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    const auto size = static_cast<qint64>(text.size());
+    return file.write(text.data(), size) == size && file.flush();
 }
 
 int positiveNumber(const char* text) {
@@ -41,8 +38,13 @@ int positiveNumber(const char* text) {
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    const bool svg = argc > 1 && std::string(argv[1]) == "--svg";
+    if (svg) {
+        --argc;
+        ++argv;
+    }
     if (argc != 3 && argc != 5) {
-        std::fprintf(stderr, "usage: render_components LIB OUTDIR [WIDTH HEIGHT]\n");
+        std::fprintf(stderr, "usage: render_components [--svg] LIB OUTDIR [WIDTH HEIGHT]\n");
         return 2;
     }
     const int width = argc == 5 ? positiveNumber(argv[3]) : 517;
@@ -65,21 +67,24 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    ComponentViewer viewer;
+    std::vector<std::string> componentNames;
+    for (const auto& component : library.components()) {
+        componentNames.push_back(component->displayName());
+    }
+    const auto stems = componentFileNames(componentNames);
     int failures = 0;
     int index = 0;
     for (const auto& component : library.components()) {
-        viewer.setComponent(component.get());
-        QImage image(width, height, QImage::Format_RGB32);
-        {
-            QPainter painter(&image);
-            QPainterCanvas canvas(painter);
-            viewer.paint(canvas, width, height);
-        }
-        const QString file = out.filePath(QString("%1_%2.png")
-                                              .arg(index++, 3, 10, QChar('0'))
-                                              .arg(fileSafe(component->displayName())));
-        if (!image.save(file)) {
+        // Joined, not passed through QString::arg: a stem may hold "%2F", which arg would
+        // take for a place marker.
+        const QString file =
+            out.filePath(QString("%1_").arg(index, 3, 10, QChar('0')) +
+                         QString::fromStdString(stems[static_cast<std::size_t>(index)]) +
+                         (svg ? ".svg" : ".png"));
+        ++index;
+        const bool written = svg ? writeText(file, renderComponentSvg(*component, width, height))
+                                 : renderComponentImage(*component, width, height).save(file);
+        if (!written) {
             std::fprintf(stderr, "render_components: cannot write %s\n", qPrintable(file));
             ++failures;
         }

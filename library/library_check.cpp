@@ -1,0 +1,614 @@
+#include "library_check.h"
+
+#include "byte_order.h"
+#include "byte_reader.h"
+#include "directory_entry.h"
+#include "library.h"
+#include "library_format.h"
+#include "primitive.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kNameCapacity = 13;
+constexpr std::size_t kNameOffset = 3;
+constexpr std::size_t kNameLengthOffset = 2;
+constexpr std::size_t kPrimitiveCountOffset = 18;
+constexpr std::size_t kFirstRecordIndexOffset = 20;
+constexpr std::size_t kTextLengthOffset = 18;
+constexpr std::size_t kPadShapeOffset = 12;
+constexpr std::size_t kOrientationOffset = 9;
+constexpr std::uint8_t kMaxLayer = 13;
+
+std::string number(std::size_t n) { return std::to_string(n); }
+
+std::string upperAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+bool knownOrientation(std::int32_t code) {
+    return (code >= 0 && code <= 3) || (code >= 16 && code <= 19);
+}
+
+/// The bytes one component reads, as the loader walks them.
+struct Block {
+    std::size_t slot;
+    std::size_t begin;
+    std::size_t end;
+};
+
+/// What the raw reading learns about one component.
+struct RawComponent {
+    std::size_t slot;
+    std::string name;
+    bool findable;  // nameLength 1 to 13 and no zero byte inside it
+};
+
+bool placedAtTail(const Primitive& primitive) {
+    const auto kind = primitive.kind();
+    return kind == PrimitiveType::Via ||
+           (kind == PrimitiveType::Pad && primitive.layer() == kMultiLayer);
+}
+
+/// Whether loading the image `library` saves and saving it again gives `image` back, and if not,
+/// the first offset that differs. That load puts each component at the head, and within a
+/// component puts MultiLayer Pads and Vias at the tail in their order and the others at the head;
+/// the second save is compared as it would be written, without building anything. The caller has
+/// made sure the library can be saved.
+std::optional<std::size_t> secondSaveMismatch(const Library& library,
+                                              std::span<const std::uint8_t> image,
+                                              std::size_t savedSize) {
+    // Sizes are fixed per comparison so that the compiler compares in place: this runs once per
+    // record of every file checked.
+    auto sameRecord = [&](std::size_t offset, const std::uint8_t* bytes, bool twoRecords) {
+        const std::size_t n = twoRecords ? kPrimitiveSize : kRecordSize;
+        if (offset + n > image.size()) return false;
+        return twoRecords ? std::memcmp(image.data() + offset, bytes, kPrimitiveSize) == 0
+                          : std::memcmp(image.data() + offset, bytes, kRecordSize) == 0;
+    };
+    auto sameSlot = [&](std::size_t slot, const DirectoryEntry& entry) {
+        const std::size_t offset = kHeaderSize + kSlotSize * slot;
+        return offset + kSlotSize <= image.size() &&
+               std::memcmp(image.data() + offset, entry.bytes.data(), kSlotSize) == 0;
+    };
+    const auto header = libraryHeader();
+    if (image.size() < kHeaderSize || std::memcmp(image.data(), header.data(), kHeaderSize) != 0) {
+        return 0;
+    }
+    std::size_t position = kRecordAreaOffset;
+    std::size_t slot = 0;
+    const auto& components = library.components();
+    for (auto c = components.rbegin(); c != components.rend(); ++c, ++slot) {
+        DirectoryEntry entry = (*c)->entry();
+        entry.setPrimitiveCount((*c)->primitiveCount());
+        entry.setFirstRecordIndex(static_cast<std::int32_t>(position / kRecordSize));
+        if (!sameSlot(slot, entry)) return kHeaderSize + kSlotSize * slot;
+        auto record = [&](const Primitive& p) {
+            const auto kind = p.kind();
+            const bool two = kind == PrimitiveType::Pad || kind == PrimitiveType::String;
+            if (!sameRecord(position, p.bytes().data(), two)) return false;
+            position += two ? kPrimitiveSize : kRecordSize;
+            return true;
+        };
+        const auto& primitives = (*c)->primitives();
+        for (auto p = primitives.rbegin(); p != primitives.rend(); ++p) {
+            if (!placedAtTail(*p) && !record(*p)) return position;
+        }
+        for (const auto& p : primitives) {
+            if (placedAtTail(p) && !record(p)) return position;
+        }
+    }
+    const DirectoryEntry empty = DirectoryEntry::emptySlot();
+    for (; slot < kSlotCount; ++slot) {
+        if (!sameSlot(slot, empty)) return kHeaderSize + kSlotSize * slot;
+    }
+    if (image.size() != savedSize) return std::min(image.size(), savedSize);
+    return std::nullopt;
+}
+
+class ImageChecker {
+public:
+    explicit ImageChecker(std::span<const std::uint8_t> image) : image_(image), file_(image) {}
+
+    LibraryCheckReport run();
+
+private:
+    void add(FindingKind kind, std::optional<std::size_t> slot, std::optional<std::string> name,
+             std::optional<std::size_t> offset, std::string message, bool losesData) {
+        report_.findings.push_back(
+            {kind, slot, std::move(name), offset, std::move(message), losesData});
+    }
+    void checkSlot(std::size_t slot, const DirectoryEntry& entry);
+    void checkRecords(std::size_t slot, const DirectoryEntry& entry, const std::string& name);
+    void checkNames();
+    void checkLayout();
+    void checkRoundTrip();
+    bool hasStructuralFinding() const;
+
+    std::span<const std::uint8_t> image_;
+    ByteReader file_;
+    LibraryCheckReport report_;
+    std::vector<RawComponent> components_;
+    std::vector<Block> blocks_;
+    bool primitivesReordered_ = false;
+    /// The furthest byte the records of the components so far reach.
+    std::size_t recordsEnd_ = kRecordAreaOffset;
+    // MultiLayer Pads or Vias before other primitives: every save keeps them last, so no number
+    // of round trips gives the file back.
+    bool tailPrimitivesMove_ = false;
+};
+
+LibraryCheckReport ImageChecker::run() {
+    report_.fileSize = image_.size();
+    if (image_.size() < kHeaderSize) {
+        add(FindingKind::FileTooShort, {}, {}, 0,
+            "the file has " + number(image_.size()) + " bytes, fewer than the 16 of a header",
+            true);
+        return report_;
+    }
+    if (!hasLibrarySignature(image_)) {
+        add(FindingKind::NotALibrary, {}, {}, 3,
+            "bytes 3 to 15 do not read \"PCB 4 LIBRARY\": not a library file", true);
+        return report_;
+    }
+    report_.isLibrary = true;
+    const auto header = libraryHeader();
+    if (!std::equal(header.begin(), header.begin() + 3, image_.begin())) {
+        add(FindingKind::HeaderBytes, {}, {}, 0,
+            "header bytes 0 to 2 are not 00 00 0D; a save writes 00 00 0D", false);
+    }
+
+    for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+        const std::size_t offset = kHeaderSize + kSlotSize * slot;
+        DirectoryEntry entry;
+        const std::size_t got = file_.copy(offset, entry.bytes);
+        if (got < kSlotSize) {
+            // The loader takes a slot cut short, and every slot after it, as empty. The part that
+            // is there loses nothing when it is the start of the empty-slot pattern, or when it
+            // already shows the empty index.
+            const auto empty = DirectoryEntry::emptySlot();
+            const bool indexSeen = got >= kFirstRecordIndexOffset + 2;
+            const bool emptyPrefix =
+                std::equal(entry.bytes.begin(), entry.bytes.begin() + got, empty.bytes.begin());
+            const bool loses = indexSeen ? !entry.isEmpty() : !emptyPrefix;
+            add(FindingKind::DirectoryCut, slot, {}, offset,
+                "the file ends inside the directory: slots " + number(slot) +
+                    " to 199 are cut short and taken as empty",
+                loses);
+            break;
+        }
+        checkSlot(slot, entry);
+    }
+    checkNames();
+    checkLayout();
+    checkRoundTrip();
+    return report_;
+}
+
+void ImageChecker::checkSlot(std::size_t slot, const DirectoryEntry& entry) {
+    const std::size_t offset = kHeaderSize + kSlotSize * slot;
+    if (entry.isEmpty()) {
+        if (entry != DirectoryEntry::emptySlot()) {
+            add(FindingKind::JunkInEmptySlot, slot, {}, offset,
+                "an empty slot holds bytes other than the empty-slot pattern; a save writes the "
+                "pattern",
+                false);
+        }
+        return;
+    }
+    const std::string name = entry.displayName();
+    const auto nameLength = static_cast<std::size_t>(entry.nameLength());
+    bool findable = true;
+    if (nameLength == 0) {
+        add(FindingKind::NameEmpty, slot, name, offset + kNameLengthOffset,
+            "nameLength is 0: the component is listed without a name and can never be found",
+            false);
+        findable = false;
+    } else if (nameLength > kNameCapacity) {
+        add(FindingKind::NameTooLong, slot, name, offset + kNameLengthOffset,
+            "nameLength is " + number(nameLength) +
+                ", above 13: listed by its first 13 bytes, never found by name; kept as it is",
+            false);
+        findable = false;
+    }
+    const std::size_t shown = std::min(nameLength, kNameCapacity);
+    const auto* first = entry.bytes.data() + kNameOffset;
+    if (const auto* zero = std::find(first, first + shown, std::uint8_t{0});
+        zero != first + shown) {
+        add(FindingKind::ZeroInName, slot, name,
+            offset + kNameOffset + static_cast<std::size_t>(zero - first),
+            "a zero byte inside the name: listed up to it, never found by name; kept as it is",
+            false);
+        findable = false;
+    }
+    components_.push_back({slot, name, findable});
+
+    const std::int32_t count = entry.primitiveCount();
+    const std::int32_t index = entry.firstRecordIndex();
+    if (count <= 0 || index <= 0) {
+        // A save writes count 0 and the index of the end of the records written so far, which in
+        // a file laid out as a save lays it is where the previous component's records end.
+        if (count != 0 ||
+            kRecordSize * static_cast<std::size_t>(std::max(index, 0)) != recordsEnd_) {
+            add(FindingKind::EntryWithoutPrimitives, slot, name, offset + kPrimitiveCountOffset,
+                "the entry gives no primitives (count " + std::to_string(count) + ", index " +
+                    std::to_string(index) + "); a save writes count 0 and a new index",
+                false);
+        }
+        return;
+    }
+    checkRecords(slot, entry, name);
+}
+
+void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
+                                const std::string& name) {
+    const std::int32_t count = entry.primitiveCount();
+    const std::size_t begin = kRecordSize * static_cast<std::size_t>(entry.firstRecordIndex());
+    if (begin < kRecordAreaOffset) {
+        add(FindingKind::RecordsOverlapDirectory, slot, name, begin,
+            "the records start at index " + std::to_string(entry.firstRecordIndex()) +
+                ", inside the header and directory; they are read from there",
+            false);
+    }
+    std::size_t position = begin;
+    std::int32_t read = 0;
+    std::size_t headKinds = 0;
+    bool tailSeen = false;
+    bool tailBeforeHead = false;
+    for (; read < count; ++read) {
+        const auto record = file_.view<kRecordSize>(position);
+        if (!record) break;
+        const std::uint8_t layer = (*record)[0];
+        const auto kind = primitiveType((*record)[1]);
+        if (!kind) {
+            add(FindingKind::UnknownRecordType, slot, name, position,
+                "a record of type " + std::to_string((*record)[1]) +
+                    ", which no component keeps: a save drops it and lowers the count",
+                true);
+            position += kRecordSize;
+            continue;
+        }
+        const bool twoRecords = *kind == PrimitiveType::Pad || *kind == PrimitiveType::String;
+        std::array<std::uint8_t, kPrimitiveSize> bytes{};
+        const std::size_t got =
+            file_.copy(position, std::span<std::uint8_t>(bytes.data(), twoRecords ? 32 : 16));
+        if (twoRecords && got < kPrimitiveSize) {
+            add(FindingKind::SecondRecordCut, slot, name, position + kRecordSize,
+                "the file cuts the second record of this " +
+                    std::string(*kind == PrimitiveType::Pad ? "Pad" : "String") + " after " +
+                    number(got - kRecordSize) + " of 16 bytes; a save fills the rest with zeros",
+                false);
+        }
+        if (layer < 1 || layer > kMaxLayer) {
+            add(FindingKind::LayerOutOfRange, slot, name, position,
+                "a primitive on layer " + std::to_string(layer) + ", outside 1 to 13", false);
+        }
+        if (*kind == PrimitiveType::Pad) {
+            const std::uint8_t shape = bytes[kPadShapeOffset];
+            if (shape < 1 || shape > 4) {
+                add(FindingKind::PadShapeUnknown, slot, name, position + kPadShapeOffset,
+                    "a Pad of shape " + std::to_string(shape) +
+                        ", outside 1 to 4: kept but not drawn",
+                    false);
+            }
+        }
+        if (*kind == PrimitiveType::String) {
+            const std::uint8_t orientation = bytes[kOrientationOffset];
+            if (!knownOrientation(orientation)) {
+                add(FindingKind::OrientationUnknown, slot, name, position + kOrientationOffset,
+                    "a String of orientation " + std::to_string(orientation) +
+                        ", none of the eight codes: kept, drawn upright at one point",
+                    false);
+            }
+            const std::uint8_t textLength = bytes[kTextLengthOffset];
+            if (got > kTextLengthOffset && textLength > kNameCapacity) {
+                add(FindingKind::TextTooLong, slot, name, position + kTextLengthOffset,
+                    "a String whose textLength is " + std::to_string(textLength) +
+                        ", above 13: its 13 characters are drawn; kept as it is",
+                    false);
+            }
+        }
+        const bool tail =
+            *kind == PrimitiveType::Via || (*kind == PrimitiveType::Pad && layer == kMultiLayer);
+        if (tail) {
+            tailSeen = true;
+        } else {
+            ++headKinds;
+            tailBeforeHead = tailBeforeHead || tailSeen;
+        }
+        position += twoRecords ? kPrimitiveSize : kRecordSize;
+    }
+    if (read < count) {
+        add(FindingKind::CountBeyondRecords, slot, name, std::min(position, image_.size()),
+            "the entry counts " + std::to_string(count) + " primitives but the file ends after " +
+                std::to_string(read) + "; a save writes the count of those kept",
+            false);
+    }
+    if (headKinds >= 2 || tailBeforeHead) primitivesReordered_ = true;
+    if (tailBeforeHead) tailPrimitivesMove_ = true;
+    blocks_.push_back({slot, begin, std::min(position, image_.size())});
+    recordsEnd_ = std::max(recordsEnd_, std::min(position, image_.size()));
+}
+
+void ImageChecker::checkNames() {
+    // Slots in order, grouped by exact name and, among the distinct names, by letter case.
+    std::map<std::string, std::vector<std::size_t>> exact;
+    std::vector<std::string> order;
+    for (std::size_t i = 0; i < components_.size(); ++i) {
+        if (!components_[i].findable) continue;
+        auto& group = exact[components_[i].name];
+        if (group.empty()) order.push_back(components_[i].name);
+        group.push_back(i);
+    }
+    auto nameOffset = [](std::size_t slot) { return kHeaderSize + kSlotSize * slot + kNameOffset; };
+    std::map<std::string, std::size_t> folded;
+    for (const auto& name : order) {
+        const auto& group = exact[name];
+        // The loader puts later slots nearer the head, so finding by name gives the last one.
+        const std::size_t found = components_[group.back()].slot;
+        for (std::size_t k = 0; k + 1 < group.size(); ++k) {
+            const auto& c = components_[group[k]];
+            add(FindingKind::DuplicateName, c.slot, c.name, nameOffset(c.slot),
+                "the same name as slot " + number(found) +
+                    ", which finding by name gives instead: this one can never be found",
+                false);
+        }
+        const std::string key = upperAscii(name);
+        if (const auto first = folded.find(key); first != folded.end()) {
+            const auto& c = components_[group.front()];
+            add(FindingKind::DuplicateNameCase, c.slot, c.name, nameOffset(c.slot),
+                "differs only in letter case from the name in slot " + number(first->second),
+                false);
+        } else {
+            folded.emplace(key, components_[group.front()].slot);
+        }
+    }
+}
+
+void ImageChecker::checkLayout() {
+    // Components a save writes into slots 0, 1, 2, ... with nothing between them.
+    for (std::size_t i = 0; i < components_.size(); ++i) {
+        if (components_[i].slot != i) {
+            add(FindingKind::SlotsNotPacked, components_[i].slot, components_[i].name,
+                kHeaderSize + kSlotSize * components_[i].slot,
+                "empty slots lie before this component; a save moves every component up", false);
+            break;
+        }
+    }
+
+    // A save lays the blocks out in slot order; a file whose blocks go another way changes.
+    const Block* previous = nullptr;
+    for (const auto& block : blocks_) {
+        if (block.begin < kRecordAreaOffset) continue;  // reported as reading the directory
+        if (previous && block.begin < previous->begin) {
+            add(FindingKind::RecordBlocksOutOfOrder, block.slot, {}, block.begin,
+                "the record blocks do not follow the directory order; a save rewrites them in it",
+                false);
+            break;
+        }
+        previous = &block;
+    }
+
+    auto sorted = blocks_;
+    std::sort(sorted.begin(), sorted.end(), [](const Block& a, const Block& b) {
+        return a.begin != b.begin ? a.begin < b.begin : a.slot < b.slot;
+    });
+    std::size_t covered = kRecordAreaOffset;  // the end of what the blocks so far read
+    std::optional<std::size_t> coveringSlot;
+    for (const auto& block : sorted) {
+        if (block.end <= block.begin) continue;
+        if (coveringSlot && block.begin < covered && block.end > kRecordAreaOffset) {
+            add(FindingKind::RecordsOverlap, block.slot, {}, block.begin,
+                "these records are also read by slot " + number(*coveringSlot) +
+                    "; a save gives each component its own copy",
+                false);
+        } else if (block.begin > covered) {
+            add(FindingKind::Gap, {}, {}, covered,
+                number(block.begin - covered) +
+                    " bytes between record blocks that no component reads; a save leaves them "
+                    "out",
+                false);
+        }
+        if (block.end > covered) {
+            covered = block.end;
+            coveringSlot = block.slot;
+        } else if (!coveringSlot) {
+            coveringSlot = block.slot;
+        }
+    }
+    if (image_.size() > covered && image_.size() > kRecordAreaOffset) {
+        add(FindingKind::TrailingBytes, {}, {}, covered,
+            number(image_.size() - covered) +
+                " bytes after the last record any component reads; a save leaves them out",
+            false);
+    }
+}
+
+bool ImageChecker::hasStructuralFinding() const {
+    return std::any_of(report_.findings.begin(), report_.findings.end(), [](const Finding& f) {
+        switch (f.kind) {
+            case FindingKind::DirectoryCut:
+            case FindingKind::CountBeyondRecords:
+            case FindingKind::RecordsOverlap:
+            case FindingKind::RecordsOverlapDirectory:
+            case FindingKind::UnknownRecordType:
+            case FindingKind::SecondRecordCut:
+            case FindingKind::EntryWithoutPrimitives:
+            case FindingKind::HeaderBytes:
+            case FindingKind::JunkInEmptySlot:
+            case FindingKind::SlotsNotPacked:
+            case FindingKind::RecordBlocksOutOfOrder:
+            case FindingKind::Gap:
+            case FindingKind::TrailingBytes:
+                return true;
+            default:
+                return false;
+        }
+    });
+}
+
+void ImageChecker::checkRoundTrip() {
+    Library library;
+    PlainNameList names;
+    library.loadImage(image_, names);
+    report_.componentCount = library.size();
+    std::vector<std::uint8_t> saved;
+    if (const auto built = library.buildImage(saved); !built) {
+        add(FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + built.reason, true);
+        return;
+    }
+    report_.reproducesFile = std::equal(saved.begin(), saved.end(), image_.begin(), image_.end());
+    if (report_.reproducesFile) return;
+
+    if (library.size() >= 2 || primitivesReordered_) {
+        add(FindingKind::OrderReversed, {}, {}, {},
+            "a save writes the components in reverse directory order and reorders their "
+            "primitives (MultiLayer Pads and Vias last); a second save restores the order",
+            false);
+    }
+    // A file laid out as a save lays it comes back after two round trips; anything else must be
+    // explained by a finding above, or the check says it does not know why.
+    if (tailPrimitivesMove_ || hasStructuralFinding()) return;
+    if (const auto mismatch = secondSaveMismatch(library, image_, saved.size())) {
+        add(FindingKind::RoundTripDiffers, {}, {}, *mismatch,
+            "a save changes the file here for a reason the check does not know", true);
+    }
+}
+
+}  // namespace
+
+std::string_view findingKindName(FindingKind kind) {
+    switch (kind) {
+        case FindingKind::NotALibrary:
+            return "not-a-library";
+        case FindingKind::FileTooShort:
+            return "file-too-short";
+        case FindingKind::DirectoryCut:
+            return "directory-cut";
+        case FindingKind::CountBeyondRecords:
+            return "count-beyond-records";
+        case FindingKind::RecordsOverlap:
+            return "records-overlap";
+        case FindingKind::RecordsOverlapDirectory:
+            return "records-overlap-directory";
+        case FindingKind::UnknownRecordType:
+            return "unknown-record-type";
+        case FindingKind::SecondRecordCut:
+            return "second-record-cut";
+        case FindingKind::TextTooLong:
+            return "text-too-long";
+        case FindingKind::NameEmpty:
+            return "name-empty";
+        case FindingKind::NameTooLong:
+            return "name-too-long";
+        case FindingKind::ZeroInName:
+            return "zero-in-name";
+        case FindingKind::DuplicateName:
+            return "duplicate-name";
+        case FindingKind::DuplicateNameCase:
+            return "duplicate-name-case";
+        case FindingKind::LayerOutOfRange:
+            return "layer-out-of-range";
+        case FindingKind::PadShapeUnknown:
+            return "pad-shape-unknown";
+        case FindingKind::OrientationUnknown:
+            return "orientation-unknown";
+        case FindingKind::TooManyComponents:
+            return "too-many-components";
+        case FindingKind::EntryWithoutPrimitives:
+            return "entry-without-primitives";
+        case FindingKind::SaveRefused:
+            return "save-refused";
+        case FindingKind::OrderReversed:
+            return "order-reversed";
+        case FindingKind::HeaderBytes:
+            return "header-bytes";
+        case FindingKind::JunkInEmptySlot:
+            return "junk-in-empty-slot";
+        case FindingKind::SlotsNotPacked:
+            return "slots-not-packed";
+        case FindingKind::RecordBlocksOutOfOrder:
+            return "record-blocks-out-of-order";
+        case FindingKind::Gap:
+            return "gap";
+        case FindingKind::TrailingBytes:
+            return "trailing-bytes";
+        case FindingKind::RoundTripDiffers:
+            return "round-trip-differs";
+    }
+    return "unknown";
+}
+
+CheckVerdict LibraryCheckReport::verdict() const {
+    if (!isLibrary) return CheckVerdict::LosesData;
+    const bool loses =
+        std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.losesData; });
+    return loses ? CheckVerdict::LosesData : CheckVerdict::KeepsEverything;
+}
+
+LibraryCheckReport checkLibraryImage(std::span<const std::uint8_t> image) {
+    return ImageChecker(image).run();
+}
+
+std::vector<Finding> checkLibrary(const Library& library) {
+    std::vector<Finding> findings;
+    if (library.size() > kSlotCount) {
+        findings.push_back({FindingKind::TooManyComponents,
+                            {},
+                            {},
+                            {},
+                            "the library holds " + number(library.size()) +
+                                " components; a library file has room for 200",
+                            true});
+    } else if (std::vector<std::uint8_t> image; const auto built = library.buildImage(image)) {
+        // Nothing to say: the library can be written.
+    } else {
+        findings.push_back(
+            {FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + built.reason, true});
+    }
+    std::map<std::string, std::size_t> exact;
+    std::map<std::string, std::size_t> folded;
+    const auto& components = library.components();
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const auto& entry = components[i]->entry();
+        const std::string name = entry.displayName();
+        if (entry.nameLength() < 1 ||
+            static_cast<std::size_t>(entry.nameLength()) > kNameCapacity ||
+            name.size() != static_cast<std::size_t>(entry.nameLength())) {
+            continue;  // never found by name anyway
+        }
+        if (const auto found = exact.find(name); found != exact.end()) {
+            findings.push_back({FindingKind::DuplicateName,
+                                i,
+                                name,
+                                {},
+                                "the same name as position " + number(found->second) +
+                                    ", which finding by name gives instead: this one can never "
+                                    "be found",
+                                false});
+            continue;
+        }
+        exact.emplace(name, i);
+        std::string key = upperAscii(name);
+        if (const auto found = folded.find(key); found != folded.end()) {
+            findings.push_back(
+                {FindingKind::DuplicateNameCase,
+                 i,
+                 name,
+                 {},
+                 "differs only in letter case from the name at position " + number(found->second),
+                 false});
+        } else {
+            folded.emplace(std::move(key), i);
+        }
+    }
+    return findings;
+}

@@ -1,0 +1,395 @@
+#include "library_check.h"
+
+#include "library.h"
+#include "library_file_builder.h"
+#include "primitive_factory.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::multiset<FindingKind> kindsOf(const LibraryCheckReport& report) {
+    std::multiset<FindingKind> kinds;
+    for (const auto& f : report.findings) kinds.insert(f.kind);
+    return kinds;
+}
+
+std::string describe(const LibraryCheckReport& report) {
+    std::string text;
+    for (const auto& f : report.findings) {
+        text += std::string(findingKindName(f.kind)) + " slot " +
+                (f.slot ? std::to_string(*f.slot) : "-") + " offset " +
+                (f.offset ? std::to_string(*f.offset) : "-") + ": " + f.message + "\n";
+    }
+    return text;
+}
+
+DirectoryEntry entryWithNameBytes(const std::string& bytes, int nameLength, int count, int index) {
+    DirectoryEntry entry = makeEntry("X", count, index);
+    entry.bytes[2] = static_cast<std::uint8_t>(nameLength);
+    std::copy(bytes.begin(), bytes.end(), entry.bytes.begin() + 3);
+    return entry;
+}
+
+/// One component "R1" in slot 0 with one Track at record 401: a file a save reproduces.
+LibraryFileBuilder cleanFile() {
+    LibraryFileBuilder file;
+    file.slot(0, makeEntry("R1", 1, 401)).primitive(401, makeTrack(7, 0, 0, 100, 0, 10));
+    return file;
+}
+
+Bytes twoComponents(const std::string& first, const std::string& second) {
+    LibraryFileBuilder file;
+    file.slot(0, makeEntry(first, 1, 401)).slot(1, makeEntry(second, 1, 402));
+    file.primitive(401, makeTrack(7, 0, 0, 100, 0, 10)).primitive(402, makeFill(1, 0, 0, 5, 5));
+    return file.bytes();
+}
+
+Bytes withByte(Bytes bytes, std::size_t offset, std::uint8_t value) {
+    bytes[offset] = value;
+    return bytes;
+}
+
+struct DamageCase {
+    const char* name;
+    std::function<Bytes()> make;
+    std::multiset<FindingKind> kinds;
+    bool losesData;
+};
+
+void PrintTo(const DamageCase& c, std::ostream* os) { *os << c.name; }
+
+class DamagedImage : public testing::TestWithParam<DamageCase> {};
+
+TEST_P(DamagedImage, ReportsExactlyItsFinding) {
+    const auto report = checkLibraryImage(GetParam().make());
+    EXPECT_EQ(kindsOf(report), GetParam().kinds) << describe(report);
+    EXPECT_EQ(report.verdict(),
+              GetParam().losesData ? CheckVerdict::LosesData : CheckVerdict::KeepsEverything)
+        << describe(report);
+    for (const auto& f : report.findings) {
+        EXPECT_FALSE(f.message.empty());
+        EXPECT_EQ(f.message.find('\n'), std::string::npos);
+        if (f.offset) {
+            EXPECT_LE(*f.offset, report.fileSize) << describe(report);
+        }
+    }
+}
+
+using K = FindingKind;
+constexpr std::size_t kSlot0 = 16;
+constexpr std::size_t kRecord401 = 6416;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, DamagedImage,
+    testing::Values(
+        DamageCase{"Clean", [] { return cleanFile().bytes(); }, {}, false},
+        DamageCase{"NotALibrary",
+                   [] { return withByte(cleanFile().bytes(), 5, 'b'); },
+                   {K::NotALibrary},
+                   true},
+        DamageCase{"FileTooShort",
+                   [] {
+                       auto bytes = cleanFile().bytes();
+                       bytes.resize(15);
+                       return bytes;
+                   },
+                   {K::FileTooShort},
+                   true},
+        DamageCase{"DirectoryCutAmongEmptySlots",
+                   [] {
+                       LibraryFileBuilder file;
+                       file.slot(0, makeEntry("R1", 0, 401));
+                       auto bytes = file.bytes();
+                       bytes.resize(16 + 32 * 3 + 10);
+                       return bytes;
+                   },
+                   {K::DirectoryCut},
+                   false},
+        DamageCase{"DirectoryCutThroughAComponent",
+                   [] {
+                       LibraryFileBuilder file;
+                       file.slot(0, makeEntry("R1", 0, 401)).slot(1, makeEntry("R2", 0, 401));
+                       auto bytes = file.bytes();
+                       bytes.resize(16 + 32 + 10);
+                       return bytes;
+                   },
+                   {K::DirectoryCut},
+                   true},
+        DamageCase{"CountBeyondRecords",
+                   [] { return cleanFile().slot(0, makeEntry("R1", 3, 401)).bytes(); },
+                   {K::CountBeyondRecords},
+                   false},
+        DamageCase{"RecordsOverlap",
+                   [] { return cleanFile().slot(1, makeEntry("R2", 1, 401)).bytes(); },
+                   {K::RecordsOverlap, K::OrderReversed},
+                   false},
+        DamageCase{"RecordsOverlapDirectory",
+                   [] {
+                       // Slot 0 reads slot 1's first 16 bytes, whose two carried bytes say
+                       // "Track on layer 7".
+                       auto bytes = cleanFile().slot(1, makeEntry("R2", 1, 3)).bytes();
+                       bytes[kSlot0 + 32] = 7;
+                       bytes[kSlot0 + 33] = 5;
+                       return bytes;
+                   },
+                   {K::RecordsOverlapDirectory, K::OrderReversed},
+                   false},
+        DamageCase{"UnknownRecordType",
+                   [] {
+                       auto file = cleanFile().slot(0, makeEntry("R1", 2, 401));
+                       file.primitive(402, makeTrack(7, 0, 0, 5, 5, 1));
+                       return withByte(file.bytes(), kRecord401 + 16 + 1, 4);
+                   },
+                   {K::UnknownRecordType},
+                   true},
+        DamageCase{"SecondRecordCut",
+                   [] {
+                       auto bytes = cleanFile().primitive(401, makePad(1, 0, 0, 60, 60, 1)).bytes();
+                       bytes.resize(kRecord401 + 16 + 5);
+                       return bytes;
+                   },
+                   {K::SecondRecordCut},
+                   false},
+        DamageCase{"TextTooLong",
+                   [] {
+                       auto file = cleanFile().primitive(401, makeString(7, 0, 0, 60, 6, 0, "AB"));
+                       return withByte(file.bytes(), kRecord401 + 18, 20);
+                   },
+                   {K::TextTooLong},
+                   false},
+        DamageCase{"NameEmpty",
+                   [] { return withByte(cleanFile().bytes(), kSlot0 + 2, 0); },
+                   {K::NameEmpty},
+                   false},
+        DamageCase{
+            "NameTooLong",
+            [] {
+                return cleanFile().slot(0, entryWithNameBytes("ABCDEFGHIJKLM", 14, 1, 401)).bytes();
+            },
+            {K::NameTooLong},
+            false},
+        DamageCase{"ZeroInName",
+                   [] {
+                       return cleanFile()
+                           .slot(0, entryWithNameBytes(std::string("R\0X", 3), 3, 1, 401))
+                           .bytes();
+                   },
+                   {K::ZeroInName},
+                   false},
+        DamageCase{"DuplicateName",
+                   [] { return twoComponents("R1", "R1"); },
+                   {K::DuplicateName, K::OrderReversed},
+                   false},
+        DamageCase{"DuplicateNameCase",
+                   [] { return twoComponents("R1", "r1"); },
+                   {K::DuplicateNameCase, K::OrderReversed},
+                   false},
+        DamageCase{"LayerZero",
+                   [] { return withByte(cleanFile().bytes(), kRecord401, 0); },
+                   {K::LayerOutOfRange},
+                   false},
+        DamageCase{"LayerFourteen",
+                   [] { return withByte(cleanFile().bytes(), kRecord401, 14); },
+                   {K::LayerOutOfRange},
+                   false},
+        DamageCase{"PadShapeUnknown",
+                   [] { return cleanFile().primitive(401, makePad(1, 0, 0, 60, 60, 5)).bytes(); },
+                   {K::PadShapeUnknown},
+                   false},
+        DamageCase{
+            "OrientationUnknown",
+            [] { return cleanFile().primitive(401, makeString(7, 0, 0, 60, 6, 5, "AB")).bytes(); },
+            {K::OrientationUnknown},
+            false},
+        DamageCase{"EntryWithoutPrimitives",
+                   [] {
+                       auto bytes = cleanFile().slot(0, makeEntry("R1", 5, 0)).bytes();
+                       bytes.resize(kRecord401);
+                       return bytes;
+                   },
+                   {K::EntryWithoutPrimitives},
+                   false},
+        // A component without primitives whose index is where a save puts it is no finding.
+        DamageCase{"NoPrimitivesWhereASavePutsThem",
+                   [] { return cleanFile().slot(1, makeEntry("R2", 0, 402)).bytes(); },
+                   {K::OrderReversed},
+                   false},
+        DamageCase{"NoPrimitivesElsewhere",
+                   [] { return cleanFile().slot(1, makeEntry("R2", 0, 500)).bytes(); },
+                   {K::EntryWithoutPrimitives, K::OrderReversed},
+                   false},
+        DamageCase{"CountBeyondTheEndOfTheFile",
+                   [] { return cleanFile().slot(1, makeEntry("R2", 2, 900)).bytes(); },
+                   {K::CountBeyondRecords, K::OrderReversed},
+                   false},
+        DamageCase{"HeaderBytes",
+                   [] { return withByte(cleanFile().bytes(), 0, 0x1A); },
+                   {K::HeaderBytes},
+                   false},
+        DamageCase{"JunkInEmptySlot",
+                   [] {
+                       auto entry = makeEntry("OLD", 0, 0);
+                       entry.setFirstRecordIndex(-1);
+                       return cleanFile().slot(7, entry).bytes();
+                   },
+                   {K::JunkInEmptySlot},
+                   false},
+        DamageCase{"SlotsNotPacked",
+                   [] {
+                       return cleanFile()
+                           .slot(0, DirectoryEntry::emptySlot())
+                           .slot(3, makeEntry("R1", 1, 401))
+                           .bytes();
+                   },
+                   {K::SlotsNotPacked},
+                   false},
+        DamageCase{"RecordBlocksOutOfOrder",
+                   [] {
+                       LibraryFileBuilder file;
+                       file.slot(0, makeEntry("R1", 1, 402)).slot(1, makeEntry("R2", 1, 401));
+                       file.primitive(401, makeTrack(7, 0, 0, 100, 0, 10))
+                           .primitive(402, makeFill(1, 0, 0, 5, 5));
+                       return file.bytes();
+                   },
+                   {K::RecordBlocksOutOfOrder, K::OrderReversed},
+                   false},
+        DamageCase{"Gap",
+                   [] {
+                       LibraryFileBuilder file;
+                       file.slot(0, makeEntry("R1", 1, 402))
+                           .primitive(402, makeTrack(7, 0, 0, 100, 0, 10));
+                       return file.bytes();
+                   },
+                   {K::Gap},
+                   false},
+        DamageCase{"TrailingBytes",
+                   [] {
+                       auto bytes = cleanFile().bytes();
+                       bytes.resize(bytes.size() + 5, 0xEE);
+                       return bytes;
+                   },
+                   {K::TrailingBytes},
+                   false},
+        DamageCase{
+            "OrderReversed", [] { return twoComponents("R1", "R2"); }, {K::OrderReversed}, false},
+        DamageCase{"ViaBeforeATrackMovesLast",
+                   [] {
+                       auto file = cleanFile().slot(0, makeEntry("R1", 2, 401));
+                       file.primitive(401, makeVia(13, 0, 0, 20, 8))
+                           .primitive(402, makeTrack(7, 0, 0, 5, 5, 1));
+                       return file.bytes();
+                   },
+                   {K::OrderReversed},
+                   false}),
+    [](const testing::TestParamInfo<DamageCase>& row) { return row.param.name; });
+
+TEST(LibraryCheck, FindingsNameTheSlotComponentAndOffset) {
+    auto file = cleanFile().slot(4, makeEntry("C9", 2, 402));
+    file.primitive(402, makeTrack(7, 0, 0, 5, 5, 1)).primitive(403, makeFill(1, 0, 0, 1, 1));
+    auto bytes = withByte(file.bytes(), 6416 + 32 + 1, 9);
+    const auto report = checkLibraryImage(bytes);
+    const auto unknown =
+        std::find_if(report.findings.begin(), report.findings.end(),
+                     [](const Finding& f) { return f.kind == K::UnknownRecordType; });
+    ASSERT_NE(unknown, report.findings.end()) << describe(report);
+    EXPECT_EQ(unknown->slot, 4u);
+    EXPECT_EQ(unknown->componentName, "C9");
+    EXPECT_EQ(unknown->offset, 6416u + 32u);
+    EXPECT_TRUE(unknown->losesData);
+    EXPECT_EQ(report.componentCount, 2u);
+}
+
+// Finding by name gives the later slot, so the earlier of a pair is the one never found.
+TEST(LibraryCheck, DuplicateIsReportedOnTheSlotThatCannotBeFound) {
+    LibraryFileBuilder file;
+    file.slot(0, makeEntry("R1", 0, 401)).slot(1, makeEntry("R1", 0, 401));
+    file.slot(2, makeEntry("R1", 0, 401));
+    const auto report = checkLibraryImage(file.bytes());
+    std::vector<std::size_t> slots;
+    for (const auto& f : report.findings) {
+        if (f.kind == K::DuplicateName) {
+            slots.push_back(*f.slot);
+            EXPECT_NE(f.message.find("slot 2"), std::string::npos) << f.message;
+        }
+    }
+    EXPECT_EQ(slots, (std::vector<std::size_t>{0, 1}));
+}
+
+// Records that alias each other until the copies no longer fit below index 32,767.
+TEST(LibraryCheck, ALibraryNoFileCanHoldIsRefused) {
+    LibraryFileBuilder file;
+    for (std::size_t i = 0; i < 3000; ++i) file.primitive(401 + i, makeTrack(7, 0, 0, 1, 1, 1));
+    for (std::size_t slot = 0; slot < 200; ++slot) {
+        file.slot(slot, makeEntry("C" + std::to_string(slot), 3000, 401));
+    }
+    const auto report = checkLibraryImage(file.bytes());
+    EXPECT_EQ(kindsOf(report).count(K::SaveRefused), 1u);
+    EXPECT_EQ(report.verdict(), CheckVerdict::LosesData);
+}
+
+TEST(LibraryCheck, InMemoryLibraryOfMoreThan200IsReported) {
+    Library library;
+    PlainNameList names;
+    Component source(makeEntry("R1", 0, 0));
+    for (int i = 0; i < 201; ++i) library.addCopy(source, names);
+    const auto findings = checkLibrary(library);
+    ASSERT_FALSE(findings.empty());
+    EXPECT_EQ(findings.front().kind, K::TooManyComponents);
+    EXPECT_TRUE(findings.front().losesData);
+    EXPECT_EQ(std::count_if(findings.begin(), findings.end(),
+                            [](const Finding& f) { return f.kind == K::DuplicateName; }),
+              200);
+}
+
+TEST(LibraryCheck, EveryTruncationGivesAReport) {
+    auto file = cleanFile().slot(1, makeEntry("P1", 2, 402));
+    file.primitive(402, makePad(13, 0, 0, 60, 60, 1))
+        .primitive(404, makeString(7, 0, 0, 60, 6, 0, "X"));
+    const auto full = file.bytes();
+    // Every size through the header and the records, every fifth through the directory.
+    for (std::size_t size = 0; size <= full.size(); size += (size > 64 && size < 6400) ? 5 : 1) {
+        const Bytes cut(full.begin(), full.begin() + static_cast<long>(size));
+        const auto report = checkLibraryImage(cut);
+        EXPECT_EQ(report.isLibrary, size >= 16) << size;
+        EXPECT_EQ(report.reproducesFile, false) << size;
+    }
+}
+
+void expectOnlyReordering(const fs::path& path) {
+    const auto report = checkLibraryImage(readFileBytes(path));
+    EXPECT_TRUE(report.isLibrary) << path;
+    EXPECT_EQ(report.verdict(), CheckVerdict::KeepsEverything) << path << describe(report);
+    EXPECT_EQ(kindsOf(report), std::multiset<FindingKind>{K::OrderReversed}) << path << "\n"
+                                                                             << describe(report);
+    EXPECT_FALSE(report.reproducesFile);
+}
+
+// The samples and the shared files are laid out as a save lays them out: only the order changes.
+TEST(LibraryCheck, SamplesOnlyChangeOrder) {
+    for (const char* name : {"CONNECT.LIB", "DISCRETE.LIB", "IC.LIB", "PASSIVE.LIB"}) {
+        expectOnlyReordering(samplesDir() / name);
+    }
+}
+
+TEST(LibraryCheck, SharedLibrariesOnlyChangeOrder) {
+    if (!fs::exists(sharedLibrariesDir())) GTEST_SKIP() << "no " << sharedLibrariesDir();
+    for (const char* name : {"KC_CONN.LIB", "KC_DIP.LIB", "KC_SOT.LIB"}) {
+        expectOnlyReordering(sharedLibrariesDir() / name);
+    }
+    EXPECT_EQ(checkLibraryImage(readFileBytes(sharedLibrariesDir() / "KC_CONN.LIB")).componentCount,
+              200u);
+}
+
+}  // namespace
