@@ -6,6 +6,7 @@
 #include "footprint_import.h"
 #include "footprint_reader.h"
 #include "library.h"
+#include "library_check.h"
 #include "library_file_builder.h"
 #include "library_import.h"
 
@@ -243,6 +244,12 @@ TEST(KicadFootprints, WholeLibrariesImportAndLoadInTheCore) {
         std::vector<std::uint8_t> twice;
         ASSERT_TRUE(again.buildImage(twice));
         EXPECT_EQ(twice, readFileBytes(path));
+        // The check finds nothing a later save of the file would lose.
+        const LibraryCheckReport report = checkLibraryImage(readFileBytes(path));
+        EXPECT_TRUE(report.isLibrary);
+        for (const Finding& finding : report.findings) {
+            EXPECT_FALSE(finding.losesData) << finding.message;
+        }
         loaded += library.size();
     }
     EXPECT_EQ(loaded, files);
