@@ -2,6 +2,7 @@
 
 #include "glyph_advance.h"
 #include "kicad_layers.h"
+#include "kicad_text.h"
 #include "primitive_factory.h"
 
 #include <algorithm>
@@ -413,39 +414,43 @@ void Converter::addText(const KicadText& t) {
     const std::int32_t height = length(t.height, what + " height");
     const std::int32_t stroke = width8(t.thickness, what + " stroke width");
     const double turn = normalisedDegrees(t.rotation);
-    const long quarter = std::lround(turn / 90.0) % 4;
-    if (std::fabs(turn - static_cast<double>(std::lround(turn / 90.0)) * 90.0) > kAngleTolerance) {
+    const long quarters = std::lround(turn / 90.0);
+    if (std::fabs(turn - static_cast<double>(quarters) * 90.0) > kAngleTolerance) {
         note("text turned to the nearest quarter");
     }
+    const std::int32_t orientation = orientationForKicad(static_cast<int>(quarters), t.mirrored);
+    const TextDirection direction = *textDirection(orientation);
 
-    // The String's anchor is the start of its baseline; KiCad's is where the justification says
-    // (the middle by default). Step from one to the other in the text's own frame.
+    // The String's anchor is the start of its baseline; KiCad's is where the justification puts
+    // it: by default the middle of the ink, whose width is the advance sum less the two units
+    // after the last glyph, and a little above the middle of the capitals. Step back from one
+    // to the other in glyph space, then into the library's axes.
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
                                               text.size());
-    const std::int32_t textWidth =
-        advanceSum(bytes, static_cast<std::int32_t>(text.size())) * (height / 6);
-    double along = t.horizontal < 0 ? 0.0 : t.horizontal > 0 ? -textWidth : -textWidth / 2.0;
-    const double across = t.vertical < 0 ? -height : t.vertical > 0 ? 0.0 : -height / 2.0;
-    if (t.mirrored) {
-        along = -along;
+    // The viewer draws a font unit of the height / 6, truncated.
+    const std::int32_t fontUnit = height / 6;
+    const double unit = fontUnit;
+    const double ink = unit * (advanceSum(bytes, static_cast<std::int32_t>(text.size())) - 2);
+    const double gx = t.horizontal < 0 ? 0.0 : t.horizontal > 0 ? ink : ink / 2.0;
+    const double gy = t.vertical < 0   ? 6.0 * unit
+                      : t.vertical > 0 ? 0.0
+                                       : unit * (3.0 - 6.0 * kKicadCapCentreRise);
+    const auto unitNm = static_cast<double>(options_.unit.nanometres);
+    const double ax = static_cast<double>(nanometres(t.at.x)) / unitNm;
+    const double ay = -static_cast<double>(nanometres(t.at.y)) / unitNm;
+    const double sx = ax - (direction.xx * gx + direction.xy * gy);
+    const double sy = ay - (direction.yx * gx + direction.yy * gy);
+    if (std::fabs(sx) > 32767.0 || std::fabs(sy) > 32767.0) {
+        throw Refusal{what + " starts beyond the 16-bit range of the library's coordinates"};
     }
-    double dx = along;
-    double dy = across;
-    for (long i = 0; i < quarter; ++i) {
-        const double turned = -dy;
-        dy = dx;
-        dx = turned;
-    }
-    const LibPoint anchor = point(t.at, what + " position");
-    const long x = anchor.x + std::lround(dx);
-    const long y = anchor.y + std::lround(dy);
+    const long x = std::lround(sx);
+    const long y = std::lround(sy);
     if (x < std::numeric_limits<std::int16_t>::min() ||
         x > std::numeric_limits<std::int16_t>::max() ||
         y < std::numeric_limits<std::int16_t>::min() ||
         y > std::numeric_limits<std::int16_t>::max()) {
         throw Refusal{what + " starts beyond the 16-bit range of the library's coordinates"};
     }
-    const int orientation = static_cast<int>(quarter) + (t.mirrored ? 16 : 0);
     drawings_.push_back(makeString(*layer, static_cast<int>(x), static_cast<int>(y), height, stroke,
                                    orientation, text));
 }

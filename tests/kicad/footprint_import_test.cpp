@@ -233,25 +233,30 @@ TEST_P(TextImport, PlacesTheStringAtItsBaselineStart) {
     EXPECT_EQ(std::string(f.text.begin(), f.text.end()), GetParam().content);
 }
 
-// "REF**" is 6 + 6 + 6 + 6 + 6 = 30 sixths wide; at 60 mil (1.524 mm) a sixth is 10 mil.
+// "REF**" advances 30 sixths and its ink spans 28; at 60 mil (1.524 mm) a sixth is 10 mil.
+// KiCad centres the ink, its capitals 1/21 of the height above the middle: 27 mil above the
+// baseline.
 INSTANTIATE_TEST_SUITE_P(
     Texts, TextImport,
     testing::Values(
         TextCase{"centred", R"((fp_text reference "REF**" (at 0 0) (layer "F.SilkS")
                    (effects (font (size 1.524 1.524) (thickness 0.254)))))",
-                 -150, -30, 0, "REF**"},
+                 -140, -27, 0, "REF**"},
         TextCase{"left justified", R"((fp_text reference "REF**" (at 0 0) (layer "F.SilkS")
                    (effects (font (size 1.524 1.524) (thickness 0.254)) (justify left))))",
-                 0, -30, 0, "REF**"},
+                 0, -27, 0, "REF**"},
         TextCase{"turned a quarter", R"((fp_text reference "REF**" (at 0 0 90) (layer "F.SilkS")
                    (effects (font (size 1.524 1.524) (thickness 0.254)))))",
-                 30, -150, 1, "REF**"},
+                 27, -140, 1, "REF**"},
         TextCase{"mirrored", R"((fp_text user "REF**" (at 0 0) (layer "B.SilkS")
                    (effects (font (size 1.524 1.524) (thickness 0.254)) (justify mirror))))",
-                 150, -30, 16, "REF**"},
+                 140, -27, 16, "REF**"},
+        TextCase{"mirrored and turned", R"((fp_text user "REF**" (at 0 0 90) (layer "B.SilkS")
+                   (effects (font (size 1.524 1.524) (thickness 0.254)) (justify mirror))))",
+                 27, 140, 19, "REF**"},
         TextCase{"placeholder", R"((fp_text user "${REFERENCE}" (at 0 0) (layer "F.SilkS")
                    (effects (font (size 1.524 1.524) (thickness 0.254)) (justify left))))",
-                 0, -30, 0, "REF**"},
+                 0, -27, 0, "REF**"},
         TextCase{"long text cut", R"((fp_text user "ABCDEFGHIJKLMNOP" (at 0 0) (layer "F.SilkS")
                    (effects (font (size 0.6 0.6) (thickness 0.1)) (justify left bottom))))",
                  0, 0, 0, "ABCDEFGHIJKLM"}));
