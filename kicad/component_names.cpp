@@ -213,6 +213,7 @@ std::string compactName(std::string_view name, std::string_view commonPrefix) {
     replaceAll(current, "Vertical", "V");
     replaceAll(current, "Horizontal", "H");
     replaceAll(current, "HandSolder", "HS");
+    replaceAll(current, "ThermalVias", "TV");
     const std::string withUnits = dropUnits(current, false);
     current = dropUnits(withUnits, true);
     if (fits(current)) {

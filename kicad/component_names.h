@@ -46,8 +46,8 @@ struct NamingResult {
 ///  2. a name that fits (at most 13 printable ASCII characters) is kept;
 ///  3. otherwise characters outside printable ASCII become `_`, then these steps run in turn
 ///     until it fits: drop `_NNNNMetric` size codes, write Vertical V, Horizontal H,
-///     HandSolder HS, and drop the unit `mm` after a number; drop body and pad sizes
-///     (`_3.9x4.9mm`, `_EP3.45x3.45mm`); drop the prefix (up to a `_` or `-`) that every
+///     HandSolder HS, ThermalVias TV, and drop the unit `mm` after a number; drop body and pad
+///     sizes (`_3.9x4.9mm`, `_EP3.45x3.45mm`); drop the prefix (up to a `_` or `-`) that every
 ///     footprint of the same folder shares; drop the pitch (`_P1.27mm`); cut to 13;
 ///  4. a name equal to one already taken, ignoring case (an override, an earlier footprint, or a
 ///     name of `existing` that differs in case), gets `~2`, `~3`, ... in place of its last

@@ -32,6 +32,8 @@ INSTANTIATE_TEST_SUITE_P(
                     CompactCase{"R_0805_2012Metric_Pad1.20x1.40mm_HandSolder", "R_", "R_0805_HS"},
                     CompactCase{"TSSOP-8_P0.65mm", "", "TSSOP-8_P0.65"},
                     CompactCase{"QFN-32-1EP_5x5mm_P0.5mm_EP3.45x3.45mm", "", "QFN-32-1EP"},
+                    CompactCase{"HSOP-8-1EP_3.9x4.9mm_P1.27mm_EP2.3x2.3mm_ThermalVias", "",
+                                "HSOP-8-1EP_TV"},
                     CompactCase{"LongPrefix_Thing_P1.27mm_LongerWords", "", "LongPrefix_Th"},
                     // Bytes a DOS name cannot show become underscores.
                     CompactCase{"R\xc3\xa9sistance", "", "R__sistance"},
