@@ -47,6 +47,13 @@ bool isCourtyard(std::string_view layer) {
 
 bool isFab(std::string_view layer) { return layer == "F.Fab" || layer == "B.Fab"; }
 
+// A millimetre value as a person reads it in a message: "833", "-0.635".
+std::string millimetres(double mm) {
+    std::array<char, 32> text{};
+    std::snprintf(text.data(), text.size(), "%.6g", mm);
+    return text.data();
+}
+
 class Converter {
 public:
     Converter(const KicadFootprint& footprint, std::string_view name,
@@ -75,7 +82,7 @@ private:
         const std::int64_t nm = nanometres(mm);
         const auto units = toLibraryUnits(nm, options_.unit);
         if (!units) {
-            throw Refusal{what + " of " + std::to_string(mm) +
+            throw Refusal{what + " of " + millimetres(mm) +
                           " mm does not fit the 16-bit field (at most 32,767 units)"};
         }
         countRounding(nm, *units);
@@ -84,7 +91,7 @@ private:
     std::int32_t width8(double mm, const std::string& what) {
         const std::int32_t units = length(mm, what);
         if (units > kMax8Bit || units < 0) {
-            throw Refusal{what + " of " + std::to_string(mm) + " mm is " + std::to_string(units) +
+            throw Refusal{what + " of " + millimetres(mm) + " mm is " + std::to_string(units) +
                           " units, more than the 255 its 8-bit field holds"};
         }
         return units;
