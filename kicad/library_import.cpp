@@ -29,10 +29,15 @@ struct FootprintFile {
     std::string library;  // the .pretty folder's name without the extension, or empty
 };
 
-// A component's records must start at an index its 16-bit directory field can hold.
-bool recordsReachable(const Library& library) {
-    const std::size_t start = (kRecordAreaOffset + library.totalRecordBytes()) / kRecordSize;
-    return start <= static_cast<std::size_t>(kMaxRecordIndex);
+// Whether `library` can take `component` and still be written: every component's records must
+// start at an index its 16-bit directory field can hold. A new component goes to the head and a
+// save writes head first, so the records that start last are those of the component at the
+// tail, behind everything else.
+bool recordsReachable(const Library& library, const Component& component) {
+    const std::size_t total = library.totalRecordBytes() + component.recordBytes();
+    const Component& last = library.components().empty() ? component : *library.components().back();
+    const std::size_t lastStart = (kRecordAreaOffset + total - last.recordBytes()) / kRecordSize;
+    return lastStart <= static_cast<std::size_t>(kMaxRecordIndex);
 }
 
 std::string libraryNameOf(const fs::path& folder) {
@@ -130,6 +135,11 @@ KicadImportResult run(const KicadImportRequest& request) {
     KicadImportResult result;
     auto& out = result.messages;
 
+    if (request.library.empty()) {
+        out.push_back("no library file given");
+        out.push_back("Nothing written.");
+        return result;
+    }
     std::vector<FootprintFile> files;
     std::vector<std::string> inputErrors;
     if (!collectInputs(request.inputs, files, inputErrors) || files.empty()) {
@@ -228,7 +238,8 @@ KicadImportResult run(const KicadImportRequest& request) {
             // 16-bit record index, which only a library of very large components meets.
             CopyVerdict verdict =
                 checkCopy(target.library->size(), *target.library, *converted.component);
-            if (verdict == CopyVerdict::allowed && !recordsReachable(*target.library)) {
+            if (verdict == CopyVerdict::allowed &&
+                !recordsReachable(*target.library, *converted.component)) {
                 verdict = CopyVerdict::full;
             }
             if (verdict == CopyVerdict::duplicate) {
@@ -237,8 +248,6 @@ KicadImportResult run(const KicadImportRequest& request) {
             }
             if (verdict == CopyVerdict::allowed) {
                 target.library->addCopy(*converted.component, target.names);
-                // The index check above was made before this component's records; a component
-                // that itself pushes later ones out of reach is caught on the next pass.
                 ++target.added;
                 ++result.imported;
                 break;

@@ -129,6 +129,41 @@ TEST(LibraryImport, SplitsIntoNumberedLibraries) {
     EXPECT_EQ(namesIn((tmp / "PARTS_3.LIB").string()).size(), 50u);
 }
 
+// A new component goes to the head, so the records pushed furthest out are the first one's; a
+// check on the newcomer's own start let through libraries no file can hold.
+TEST(LibraryImport, StartsANewLibraryWhenRecordsWouldPassTheSixteenBitIndex) {
+    TemporaryDirectory tmp;
+    // 9,000 pads of 32 bytes: one such footprint fits in front of a small one below record
+    // 32,767, two do not.
+    std::string pads;
+    for (int i = 0; i < 9000; ++i) {
+        pads += "(pad \"" + std::to_string(i + 1) + "\" smd rect (at " +
+                std::to_string((i % 100) * 0.5) + " " + std::to_string((i / 100) * 0.5) +
+                ") (size 0.3 0.3) (layers \"F.Cu\"))\n";
+    }
+    // A small first footprint ends up at the tail, behind both large ones.
+    writeText(tmp / "A.kicad_mod", footprintText("A"));
+    std::vector<std::string> inputs = {(tmp / "A.kicad_mod").string()};
+    for (const char* name : {"BIG1", "BIG2"}) {
+        writeText(tmp / (std::string(name) + ".kicad_mod"),
+                  std::string("(footprint \"") + name + "\"\n" + pads + ")\n");
+        inputs.push_back((tmp / (std::string(name) + ".kicad_mod")).string());
+    }
+    KicadImportRequest request;
+    request.inputs = inputs;
+    request.library = (tmp / "BIG.LIB").string();
+    const KicadImportResult refused = importKicadFootprints(request);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.notFitted, std::vector<std::string>{"BIG2"});
+
+    request.split = true;
+    const KicadImportResult r = importKicadFootprints(request);
+    ASSERT_TRUE(r.ok) << allMessages(r);
+    ASSERT_EQ(r.written.size(), 2u);
+    EXPECT_EQ(namesIn(r.written[0]).size(), 2u);
+    EXPECT_EQ(namesIn(r.written[1]), std::vector<std::string>{"BIG2"});
+}
+
 TEST(LibraryImport, SplitPathsKeepTheExtension) {
     EXPECT_EQ(splitLibraryPath("dir/SOIC.LIB", 2), "dir/SOIC_2.LIB");
     EXPECT_EQ(splitLibraryPath("SOIC", 3), "SOIC_3");
