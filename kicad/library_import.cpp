@@ -275,7 +275,9 @@ KicadImportResult run(const KicadImportRequest& request) {
     }
     if (!result.notFitted.empty()) {
         out.push_back(std::to_string(result.notFitted.size()) + " footprints did not fit in " +
-                      request.library + " (200 components at most; --split goes on in " +
+                      request.library +
+                      " (a library holds 200 components, and records up to index 32,767; "
+                      "--split goes on in " +
                       splitLibraryPath(request.library, 2) + ", ...):");
         for (const std::string& label : result.notFitted) {
             out.push_back("    " + label);
