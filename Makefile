@@ -59,6 +59,7 @@ bench: deps
 	    -DBUILD_GUI=ON -DBUILD_APP=OFF -DBUILD_TESTS=OFF -DBUILD_BENCHMARKS=ON
 	cmake --build $(BUILD_DIR)/bench -j $(JOBS)
 	$(BUILD_DIR)/bench/bench/core_bench
+	$(BUILD_DIR)/bench/bench/kicad_bench
 	@if [ -x $(BUILD_DIR)/bench/bench/viewer_bench ]; then \
 	    QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench/viewer_bench; fi
 

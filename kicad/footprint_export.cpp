@@ -20,6 +20,10 @@ constexpr std::int64_t kFieldSize = 1'000'000;
 constexpr std::int64_t kFieldThickness = 150'000;
 constexpr std::int64_t kFieldGap = 1'500'000;
 
+// KiCad clamps every coordinate it reads to about 1518 mm (so that squared distances fit its
+// integers); a primitive reaching beyond 1.5 m would come out bent, so it is left out.
+constexpr std::int64_t kKicadReach = 1'500'000'000;
+
 const char* kindName(const Primitive& primitive) {
     switch (*primitive.kind()) {
         case PrimitiveType::Arc:
@@ -72,6 +76,21 @@ private:
         return layer;
     }
 
+    // Whether the primitive's box lies where KiCad can hold it; notes it when not. Pads and
+    // vias are tested when their turn comes, so that each gets one note.
+    bool withinReach(const Primitive& primitive) {
+        const Bounds& b = primitive.bounds();
+        const std::int64_t farthest = std::max({std::abs(nm(b.minX)), std::abs(nm(b.maxX)),
+                                                std::abs(nm(b.minY)), std::abs(nm(b.maxY))});
+        if (farthest <= kKicadReach) return true;
+        const bool padOrVia =
+            primitive.kind() == PrimitiveType::Pad || primitive.kind() == PrimitiveType::Via;
+        if (padOrVia != notingPads_) return false;
+        note(primitive, "reaches " + mm(farthest) + " mm from the origin, beyond the " +
+                            mm(kKicadReach) + " mm KiCad can hold; skipped");
+        return false;
+    }
+
     void writeFields();
     void writeArc(const Primitive& primitive);
     void writeFill(const Primitive& primitive);
@@ -90,6 +109,7 @@ private:
     bool throughHole_ = false;
     bool surface_ = false;
     bool vias_ = false;
+    bool notingPads_ = false;
 };
 
 FootprintText FootprintWriter::write() {
@@ -104,6 +124,7 @@ FootprintText FootprintWriter::write() {
 
     writeFields();
     for (const Primitive* primitive : records) {
+        if (!withinReach(*primitive)) continue;
         switch (*primitive->kind()) {
             case PrimitiveType::Arc:
                 writeArc(*primitive);
@@ -122,6 +143,7 @@ FootprintText FootprintWriter::write() {
                 break;
         }
     }
+    notingPads_ = true;
     int nextNumber = 1;
     for (const Primitive* primitive : records) {
         if (primitive->kind() == PrimitiveType::Pad) {
@@ -129,8 +151,8 @@ FootprintText FootprintWriter::write() {
             // others keep the number of their record. KiCad numbers no pad off the copper.
             std::optional<int> number;
             if (isCopperLayer(primitive->layer())) number = nextNumber++;
-            writePad(*primitive, number);
-        } else if (primitive->kind() == PrimitiveType::Via) {
+            if (withinReach(*primitive)) writePad(*primitive, number);
+        } else if (primitive->kind() == PrimitiveType::Via && withinReach(*primitive)) {
             writeVia(*primitive);
         }
     }
@@ -158,9 +180,10 @@ void FootprintWriter::writeFields() {
     std::int64_t top = 0;
     std::int64_t bottom = 0;
     if (b.minX <= b.maxX && b.minY <= b.maxY) {
-        centreX = (nm(b.minX) + nm(b.maxX)) / 2;
-        top = toKicadYNanometres(b.maxY, options_.unit);
-        bottom = toKicadYNanometres(b.minY, options_.unit);
+        const std::int64_t reach = kKicadReach - kFieldGap;
+        centreX = std::clamp((nm(b.minX) + nm(b.maxX)) / 2, -reach, reach);
+        top = std::clamp(toKicadYNanometres(b.maxY, options_.unit), -reach, reach);
+        bottom = std::clamp(toKicadYNanometres(b.minY, options_.unit), -reach, reach);
     }
     const std::string effects = "    (effects (font (size " + mm(kFieldSize) + ' ' +
                                 mm(kFieldSize) + ") (thickness " + mm(kFieldThickness) + ")))\n";
@@ -201,8 +224,8 @@ void FootprintWriter::writeArc(const Primitive& primitive) {
         return;
     }
     // Quarter q (0 to 3, bit 1 << q) spans 90q to 90(q + 1) degrees counter-clockwise from the
-    // positive x axis, y up. One arc per run of set quarters, each run begun where the quarter
-    // before it is clear.
+    // positive x axis, y up, as the viewer shows it. One arc per run of set quarters, each run
+    // begun where the quarter before it is clear.
     const double r = static_cast<double>(nm(radius));
     const std::int64_t cx = nm(a.x);
     const std::int64_t cy = nm(a.y);
@@ -222,10 +245,13 @@ void FootprintWriter::writeArc(const Primitive& primitive) {
         if (!set || previousSet) continue;
         int run = 1;
         while (run < 4 && ((quarters >> ((q + run) % 4)) & 1)) ++run;
-        const int start = 2 * q;
-        const int end = 2 * (q + run);
-        body_ += "  (fp_arc (start " + at(start) + ") (mid " + at((start + end) / 2) + ") (end " +
-                 at(end) + tail;
+        // KiCad 6 sweeps an arc clockwise on its y-down board from start to end, whatever the
+        // mid point says, so the run is written from its counter-clockwise end back to its
+        // start; the mid point, on the arc, keeps readers that go by it right too.
+        const int first = 2 * q;
+        const int last = 2 * (q + run);
+        body_ += "  (fp_arc (start " + at(last) + ") (mid " + at((first + last) / 2) + ") (end " +
+                 at(first) + tail;
     }
 }
 

@@ -86,6 +86,7 @@ def check_footprint(folder, expected, problems):
 
     shapes = {}
     texts = []
+    arcs = []
     for item in footprint.GraphicalItems():
         layer = LAYER_NAMES.get(item.GetLayer(), str(item.GetLayer()))
         if item.GetClass() == "MTEXT":
@@ -95,9 +96,18 @@ def check_footprint(folder, expected, problems):
                           "size": item.GetTextSize().y, "thickness": item.GetTextThickness()})
         else:
             kind = SHAPE_KINDS.get(item.GetShape(), str(item.GetShape()))
+            if kind == "arc":
+                arcs.append((item.GetCenter(), item.GetArcMid()))
             key = f"{layer} {kind}"
             shapes[key] = shapes.get(key, 0) + 1
     differ("drawings per layer", shapes, expected["shapes"])
+    differ("arc count", len(arcs), len(expected["arcs"]))
+    for index, ((center, mid), want) in enumerate(zip(arcs, expected["arcs"])):
+        # KiCad works the centre out from three points rounded to the nanometre.
+        for what, got, point in (("centre", center, want["center"]), ("mid", mid, want["mid"])):
+            if abs(got.x - point[0]) > 5 or abs(got.y - point[1]) > 5:
+                problems.append(f"{where}: arc {index + 1} {what}: KiCad has "
+                                f"{(got.x, got.y)}, expected {tuple(point)}")
     differ("texts", texts, expected["texts"])
 
 

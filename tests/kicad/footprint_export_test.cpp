@@ -182,19 +182,19 @@ TEST_P(ArcRunsTest, OneArcPerRunOfAdjacentQuarters) {
 // Radius 100 mil = 2.54 mm; KiCad y points down, so the upper quarters have negative y.
 INSTANTIATE_TEST_SUITE_P(
     Quarters, ArcRunsTest,
-    testing::Values(ArcRow{1, {"(fp_arc (start 2.54 0) (mid 1.796051 -1.796051) (end 0 -2.54)"}},
-                    ArcRow{4, {"(fp_arc (start -2.54 0) (mid -1.796051 1.796051) (end 0 2.54)"}},
-                    ArcRow{3, {"(fp_arc (start 2.54 0) (mid 0 -2.54) (end -2.54 0)"}},
+    testing::Values(ArcRow{1, {"(fp_arc (start 0 -2.54) (mid 1.796051 -1.796051) (end 2.54 0)"}},
+                    ArcRow{4, {"(fp_arc (start 0 2.54) (mid -1.796051 1.796051) (end -2.54 0)"}},
+                    ArcRow{3, {"(fp_arc (start -2.54 0) (mid 0 -2.54) (end 2.54 0)"}},
                     // Lower right then upper right: one run across the positive x axis.
-                    ArcRow{9, {"(fp_arc (start 0 2.54) (mid 2.54 0) (end 0 -2.54)"}},
+                    ArcRow{9, {"(fp_arc (start 0 -2.54) (mid 2.54 0) (end 0 2.54)"}},
                     ArcRow{5,
-                           {"(fp_arc (start 2.54 0) (mid 1.796051 -1.796051) (end 0 -2.54)",
-                            "(fp_arc (start -2.54 0) (mid -1.796051 1.796051) (end 0 2.54)"}},
-                    ArcRow{14, {"(fp_arc (start 0 -2.54) (mid -1.796051 1.796051) (end 2.54 0)"}},
+                           {"(fp_arc (start 0 -2.54) (mid 1.796051 -1.796051) (end 2.54 0)",
+                            "(fp_arc (start 0 2.54) (mid -1.796051 1.796051) (end -2.54 0)"}},
+                    ArcRow{14, {"(fp_arc (start 2.54 0) (mid -1.796051 1.796051) (end 0 -2.54)"}},
                     ArcRow{15, {"(fp_circle (center 0 0) (end 2.54 0)"}},
                     // The upper four bits mean nothing.
                     ArcRow{0xF1,
-                           {"(fp_arc (start 2.54 0) (mid 1.796051 -1.796051) (end 0 -2.54)"}}));
+                           {"(fp_arc (start 0 -2.54) (mid 1.796051 -1.796051) (end 2.54 0)"}}));
 
 struct TextRow {
     int orientation;
@@ -301,7 +301,12 @@ INSTANTIATE_TEST_SUITE_P(
                 "record 1 (String): KiCad reads \"~{\" as markup", ""},
         NoteRow{makeVia(1, 0, 0, 0, 0), "record 1 (Via): diameter 0; skipped", "(pad"},
         NoteRow{makeVia(1, 0, 0, 20, 30), "record 1 (Via): hole not smaller than the via", ""},
-        NoteRow{makeVia(200, 0, 0, 40, 20), "", ""}));  // a via's layer byte is not read
+        NoteRow{makeVia(200, 0, 0, 40, 20), "", ""},  // a via's layer byte is not read
+        // KiCad clamps what lies beyond about 1.5 m and would bend the circle.
+        NoteRow{makeArc(7, 32767, 0, 32767, 1, 0),
+                "record 1 (Arc): reaches 1664.5636 mm from the origin, beyond the 1500 mm KiCad "
+                "can hold; skipped",
+                "fp_arc"}));  // a via's layer byte is not read
 
 TEST(FootprintExport, StringTextIsEscapedAndKeepsOnlyCharactersThatDraw) {
     const auto text = exportFootprint(*componentOf({makeString(7, 0, 0, 60, 8, 0,
@@ -341,6 +346,21 @@ TEST(FootprintExport, EmptyComponentHasItsFieldsAtTheOrigin) {
               "    (effects (font (size 1 1) (thickness 0.15)))\n"
               "  )\n"
               ")\n");
+}
+
+// With a larger unit even a pad can leave KiCad's reach; it is skipped but keeps its number.
+TEST(FootprintExport, PadBeyondReachIsSkippedAndItsNumberLeftFree) {
+    KicadExportOptions options;
+    options.unit = KicadUnit{100'000};
+    const FootprintText footprint = exportFootprint(
+        *componentOf({makePad(13, 20000, 0, 60, 60, 1), makePad(13, 0, 0, 60, 60, 1)}), options);
+    ASSERT_EQ(footprint.notes.size(), 1u);
+    EXPECT_EQ(footprint.notes[0],
+              "record 1 (Pad): reaches 2003 mm from the origin, beyond the 1500 mm KiCad can "
+              "hold; skipped");
+    const auto pads = linesStarting(footprint.text, "(pad ");
+    ASSERT_EQ(pads.size(), 1u);
+    EXPECT_EQ(pads[0].substr(0, 35), "(pad \"2\" thru_hole circle (at 0 0) ");
 }
 
 TEST(FootprintExport, UnitScalesEveryLength) {

@@ -53,9 +53,15 @@ std::string expectations(const Component& component, const std::string& file,
     std::vector<std::string> pads;
     std::map<std::string, int> shapes;
     std::vector<std::string> texts;
+    std::vector<std::string> arcs;
     int number = 0;
     for (const Primitive* p : records) {
-        const auto layer = kicadLayerName(p->layer());
+        // Nothing reaching beyond 1.5 m is written: KiCad would clamp it.
+        const Bounds& box = p->bounds();
+        const std::int64_t far = std::max(
+            {std::abs(box.minX), std::abs(box.maxX), std::abs(box.minY), std::abs(box.maxY)});
+        const bool reachable = far * u <= 1'500'000'000;
+        const auto layer = reachable ? kicadLayerName(p->layer()) : std::nullopt;
         switch (*p->kind()) {
             case PrimitiveType::Pad: {
                 const PadFields f = p->pad();
@@ -105,7 +111,7 @@ std::string expectations(const Component& component, const std::string& file,
             }
             case PrimitiveType::Via: {
                 const ViaFields v = p->via();
-                if (v.diameter == 0) break;
+                if (v.diameter == 0 || !reachable) break;
                 pads.push_back("{\"number\":\"\",\"at\":" + jsonPoint(v.x * u, -v.y * u) +
                                ",\"shape\":\"circle\",\"type\":\"thru_hole\",\"layers\":[\"*.Cu\","
                                "\"*.Mask\"],\"size\":" +
@@ -128,11 +134,19 @@ std::string expectations(const Component& component, const std::string& file,
                 if (q == 15) {
                     ++shapes[std::string(*layer) + " circle"];
                 } else {
-                    // One arc for each set quarter whose counter-clockwise predecessor is clear.
+                    // One arc for each set quarter whose counter-clockwise predecessor is clear,
+                    // passing through the middle of its run.
                     for (int i = 0; i < 4; ++i) {
-                        if ((q >> i & 1) && !(q >> ((i + 3) % 4) & 1)) {
-                            ++shapes[std::string(*layer) + " arc"];
-                        }
+                        if (!(q >> i & 1) || (q >> ((i + 3) % 4) & 1)) continue;
+                        ++shapes[std::string(*layer) + " arc"];
+                        int run = 1;
+                        while (run < 4 && (q >> ((i + run) % 4) & 1)) ++run;
+                        const double middle = (i + run / 2.0) * 3.14159265358979323846 / 2;
+                        const double r = static_cast<double>(a.radius * u);
+                        arcs.push_back("{\"center\":" + jsonPoint(a.x * u, -a.y * u) + ",\"mid\":" +
+                                       jsonPoint(a.x * u + std::llround(r * std::cos(middle)),
+                                                 -(a.y * u + std::llround(r * std::sin(middle)))) +
+                                       "}");
                     }
                 }
                 break;
@@ -163,6 +177,8 @@ std::string expectations(const Component& component, const std::string& file,
     std::string json = "{\"file\":" + jsonString(file) +
                        ",\"value\":" + jsonString(footprintName(component)) + ",\"pads\":[";
     for (std::size_t i = 0; i < pads.size(); ++i) json += (i ? "," : "") + pads[i];
+    json += "],\"arcs\":[";
+    for (std::size_t i = 0; i < arcs.size(); ++i) json += (i ? "," : "") + arcs[i];
     json += "],\"shapes\":{";
     bool first = true;
     for (const auto& [key, count] : shapes) {
