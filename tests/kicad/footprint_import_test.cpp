@@ -173,6 +173,33 @@ TEST(FootprintImport, SkipsFabricationAndCourtyardUnlessAsked) {
     EXPECT_EQ(kept.component->primitives()[0].layer(), 12);
 }
 
+TEST(FootprintImport, UsesTheUnitGivenAndCountsLargeRoundings) {
+    FootprintImportOptions options;
+    options.unit = KicadUnit{100'000};  // 0.1 mm
+    const FootprintImport r =
+        importBody(R"((pad "1" smd rect (at 2.54 -0.05) (size 1 1) (layers "F.Cu")))", options);
+    ASSERT_TRUE(r) << r.error;
+    const PadFields f = ofKind(*r.component, PrimitiveType::Pad)[0]->pad();
+    EXPECT_EQ(f.x, 25);  // 25.4 units
+    EXPECT_EQ(f.y, 1);   // 0.5 rounds away from zero
+    EXPECT_EQ(f.xSize, 10);
+    EXPECT_TRUE(hasNote(r, "value rounded by more than 0.25 units (at most 0.50)"))
+        << testing::PrintToString(r.summary());
+}
+
+TEST(FootprintImport, SkipsHiddenTextsAndNamesTheValueAfterTheComponent) {
+    const FootprintImport r = importBody(R"(
+        (fp_text value "T" (at 0 0) (layer "F.SilkS") (effects (font (size 1 1) (thickness 0.1))))
+        (fp_text user "gone" (at 0 0) (layer "F.SilkS") hide
+          (effects (font (size 1 1) (thickness 0.1)))))");
+    ASSERT_TRUE(r) << r.error;
+    const auto strings = ofKind(*r.component, PrimitiveType::String);
+    ASSERT_EQ(strings.size(), 1u);
+    const StringFields f = strings[0]->string();
+    EXPECT_EQ(std::string(f.text.begin(), f.text.end()), "T");
+    EXPECT_TRUE(hasNote(r, "hidden text skipped"));
+}
+
 struct ArcCase {
     double start, sweep;
     int quarters;
