@@ -4,11 +4,12 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SMOKE_FUZZ_SECONDS ?= 20
+SMOKE_SEXPR_FUZZ_SECONDS ?= 10
 # The build folders and their options match the configure presets of CMakePresets.json
 # (main, sanitized, fuzz, bench), so `cmake --preset NAME` gives the same folder by hand.
 CMAKE_FLAGS := -G Ninja -DWERROR=ON
 
-.PHONY: all deps build run test test-main test-sanitized fuzz fuzz-build fuzz-smoke bench \
+.PHONY: all deps build run test test-main test-sanitized fuzz fuzz-sexpr fuzz-build fuzz-smoke bench \
         samples tidy format format-check clean
 
 all: build
@@ -44,9 +45,16 @@ fuzz-build: deps
 # A short run on a corpus seeded from the samples; `make fuzz` runs for FUZZ_SECONDS.
 fuzz-smoke: fuzz-build
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(SMOKE_FUZZ_SECONDS)
+	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/sexpr_fuzzer $(BUILD_DIR)/fuzz-corpus-sexpr \
+	    $(SMOKE_SEXPR_FUZZ_SECONDS) fuzz/sexpr_seeds
 
 fuzz: fuzz-build
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(FUZZ_SECONDS)
+
+# The KiCad footprint reader and import, for FUZZ_SECONDS.
+fuzz-sexpr: fuzz-build
+	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/sexpr_fuzzer $(BUILD_DIR)/fuzz-corpus-sexpr \
+	    $(FUZZ_SECONDS) fuzz/sexpr_seeds
 
 bench: deps
 	cmake -S . -B $(BUILD_DIR)/bench $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release \
