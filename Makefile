@@ -4,11 +4,12 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SMOKE_FUZZ_SECONDS ?= 20
+SMOKE_SEXPR_FUZZ_SECONDS ?= 10
 # The build folders and their options match the configure presets of CMakePresets.json
 # (main, sanitized, fuzz, bench), so `cmake --preset NAME` gives the same folder by hand.
 CMAKE_FLAGS := -G Ninja -DWERROR=ON
 
-.PHONY: all deps build run test test-main test-sanitized fuzz fuzz-build fuzz-smoke bench \
+.PHONY: all deps build run test test-main test-sanitized fuzz fuzz-sexpr fuzz-build fuzz-smoke bench \
         samples tidy format format-check clean
 
 all: build
@@ -44,9 +45,16 @@ fuzz-build: deps
 # A short run on a corpus seeded from the samples; `make fuzz` runs for FUZZ_SECONDS.
 fuzz-smoke: fuzz-build
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(SMOKE_FUZZ_SECONDS)
+	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/sexpr_fuzzer $(BUILD_DIR)/fuzz-corpus-sexpr \
+	    $(SMOKE_SEXPR_FUZZ_SECONDS) fuzz/sexpr_seeds
 
 fuzz: fuzz-build
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(FUZZ_SECONDS)
+
+# The KiCad footprint reader and import, for FUZZ_SECONDS.
+fuzz-sexpr: fuzz-build
+	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/sexpr_fuzzer $(BUILD_DIR)/fuzz-corpus-sexpr \
+	    $(FUZZ_SECONDS) fuzz/sexpr_seeds
 
 bench: deps
 	cmake -S . -B $(BUILD_DIR)/bench $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release \
@@ -56,16 +64,17 @@ bench: deps
 	$(BUILD_DIR)/bench/bench/kicad_bench
 	@if [ -x $(BUILD_DIR)/bench/bench/viewer_bench ]; then \
 	    QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench/viewer_bench; fi
+	@if [ -x $(BUILD_DIR)/bench/bench/cli_bench ]; then $(BUILD_DIR)/bench/bench/cli_bench; fi
 
 # Rewrites the sample libraries with the project's generator.
 samples: build
 	$(BUILD_DIR)/main/tools/make_samples samples
 
 # Bug-finding checks of .clang-tidy on everything that ships: the core, the session layer, the
-# KiCad exchange, the viewer, the window and the tools.
+# KiCad exchange, the viewer, the window, cobble and the tools.
 tidy: build
 	clang-tidy -p $(BUILD_DIR)/main --quiet library/*.cpp session/*.cpp kicad/*.cpp viewer/*.cpp \
-	    app/*.cpp tools/*.cpp
+	    app/*.cpp cli/*.cpp tools/*.cpp
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

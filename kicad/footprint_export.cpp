@@ -4,6 +4,7 @@
 #include "glyph_advance.h"
 #include "kicad_layers.h"
 #include "kicad_strings.h"
+#include "kicad_text.h"
 
 #include <algorithm>
 #include <array>
@@ -22,9 +23,6 @@ constexpr std::int64_t kFieldGap = 1'500'000;
 // KiCad clamps every coordinate it reads to about 1518 mm (so that squared distances fit its
 // integers); a primitive reaching beyond 1.5 m would come out bent, so it is left out.
 constexpr std::int64_t kKicadReach = 1'500'000'000;
-
-// KiCad centres a text's capitals 1/21 of the text size above the point it is given.
-constexpr double kKicadCapCentreRise = 1.0 / 21.0;
 
 const char* kindName(const Primitive& primitive) {
     switch (*primitive.kind()) {
@@ -46,39 +44,6 @@ const char* kindName(const Primitive& primitive) {
 
 bool isCopperLayer(std::uint8_t layer) {
     return (layer >= 1 && layer <= 6) || layer == kMultiLayer;
-}
-
-// A linear map from glyph space (x along the reading direction, y up the glyph) to library
-// space, as the viewer's stroke font applies it for one orientation code.
-struct TextDirection {
-    int xx, xy, yx, yy;
-    int kicadAngle;
-    bool mirrored;
-};
-
-std::optional<TextDirection> textDirection(std::int32_t orientation) {
-    switch (orientation) {
-        case 0:
-            return TextDirection{1, 0, 0, 1, 0, false};
-        case 1:
-            return TextDirection{0, -1, 1, 0, 90, false};
-        case 2:
-            return TextDirection{-1, 0, 0, -1, 180, false};
-        case 3:
-            return TextDirection{0, 1, -1, 0, 270, false};
-        // KiCad mirrors a text left to right about its position and then turns it; the viewer
-        // turns first, so the mirrored codes take the opposite angle.
-        case 16:
-            return TextDirection{-1, 0, 0, 1, 0, true};
-        case 17:
-            return TextDirection{0, 1, 1, 0, 270, true};
-        case 18:
-            return TextDirection{1, 0, 0, -1, 180, true};
-        case 19:
-            return TextDirection{0, -1, -1, 0, 90, true};
-        default:
-            return std::nullopt;
-    }
 }
 
 class FootprintWriter {
@@ -484,8 +449,12 @@ std::string footprintName(const Component& component) {
 }
 
 std::int64_t padDrillNanometres(std::int64_t sideNanometres, const KicadExportOptions& options) {
-    if (options.drillNanometres) return *options.drillNanometres;
-    const auto byRatio = std::llround(static_cast<double>(sideNanometres) * options.drillRatio);
+    if (options.drillNanometres && *options.drillNanometres > 0) return *options.drillNanometres;
+    // A ratio that is no share of the side (not a number, 0 or less) falls back to the default;
+    // above 1 the drill is the side anyway.
+    double ratio = options.drillRatio;
+    if (!std::isfinite(ratio) || ratio <= 0) ratio = KicadExportOptions::kDefaultDrillRatio;
+    const auto byRatio = std::llround(static_cast<double>(sideNanometres) * std::min(ratio, 1.0));
     return std::min(std::max<std::int64_t>(byRatio, KicadExportOptions::kMinDrillNanometres),
                     sideNanometres);
 }

@@ -14,9 +14,11 @@ struct KicadExportOptions {
     /// The length of one library unit.
     KicadUnit unit;
     /// The drill of a through-hole pad as a share of its smaller side (its diameter for a round
-    /// pad); the result is never below `kMinDrillNanometres` nor above that side.
+    /// pad); the result is never below `kMinDrillNanometres` nor above that side. A ratio that is
+    /// not a positive number counts as the default.
     double drillRatio = kDefaultDrillRatio;
-    /// One drill for every through-hole pad, in nanometres, instead of the ratio.
+    /// One drill for every through-hole pad, in nanometres, instead of the ratio; ignored unless
+    /// positive.
     std::optional<std::int64_t> drillNanometres;
 
     static constexpr double kDefaultDrillRatio = 0.6;

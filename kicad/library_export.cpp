@@ -31,6 +31,26 @@ std::optional<std::string> prettyFolderName(std::string_view libraryName) {
     return std::string(libraryName) + ".pretty";
 }
 
+namespace {
+
+SaveResult writeText(const std::string& path, const std::string& text) {
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                              text.size());
+    SaveResult saved = writeFileAtomically(path, bytes);
+    // The writer may name only the folder it could not write in; the user needs the file.
+    if (!saved && saved.reason.find(path) == std::string::npos) {
+        saved.reason = "\"" + path + "\" was not written. " + saved.reason;
+    }
+    return saved;
+}
+
+}  // namespace
+
+SaveResult writeFootprintFile(const Component& component, const std::string& path,
+                              const KicadExportOptions& options) {
+    return writeText(path, exportFootprint(component, options).text);
+}
+
 LibraryExportResult exportLibraryToKicad(const Library& library, std::string_view libraryName,
                                          const std::string& outDir,
                                          const KicadExportOptions& options) {
@@ -61,9 +81,7 @@ LibraryExportResult exportLibraryToKicad(const Library& library, std::string_vie
         const Component& component = *library.components()[i];
         const FootprintText footprint = exportFootprint(component, options);
         const std::string fileName = stems[i] + ".kicad_mod";
-        const std::span<const std::uint8_t> bytes(
-            reinterpret_cast<const std::uint8_t*>(footprint.text.data()), footprint.text.size());
-        const SaveResult saved = writeFileAtomically((folder / fileName).string(), bytes);
+        const SaveResult saved = writeText((folder / fileName).string(), footprint.text);
         if (!saved) {
             result.reason = saved.reason;
             return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "file_io.h"
 #include "footprint_export.h"
 
 #include <string>
@@ -34,6 +35,12 @@ struct LibraryExportResult {
     /// component's name, or the reason of the failure.
     std::string summary() const;
 };
+
+/// Writes one component as a footprint file at `path` (the caller picks it, e.g. from a save
+/// dialog), whole or not at all; on failure the reason names the file. The notes are not
+/// returned: a caller that shows them calls `exportFootprint` itself.
+SaveResult writeFootprintFile(const Component& component, const std::string& path,
+                              const KicadExportOptions& options);
 
 /// The folder name for a library: `libraryName` followed by `.pretty`. None when the name
 /// cannot be one folder (empty, `.`, `..`, or holding `/`, `\` or a zero byte).

@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev libgl-dev fonts-dejavu-core
     libgtest-dev libgmock-dev libbenchmark-dev
+    libcli11-dev nlohmann-json3-dev
     clang libclang-rt-14-dev clang-format clang-tidy
 )
 

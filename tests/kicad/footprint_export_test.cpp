@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 
 namespace {
 
@@ -135,7 +136,13 @@ INSTANTIATE_TEST_SUITE_P(
                     DrillRow{200'000, 0.6, {}, 200'000},  // but never past the pad
                     DrillRow{1'000'000, 0.45, {}, 450'000}, DrillRow{1'000'000, 1.5, {}, 1'000'000},
                     DrillRow{1'000'000, 0.6, 800'000, 800'000},
-                    DrillRow{100'000, 0.6, 800'000, 800'000}));
+                    DrillRow{100'000, 0.6, 800'000, 800'000},
+                    // Options a command line could pass that are no drill at all.
+                    DrillRow{1'000'000, 0.6, 0, 600'000}, DrillRow{1'000'000, 0.6, -5, 600'000},
+                    DrillRow{1'000'000, 0, {}, 600'000}, DrillRow{1'000'000, -1, {}, 600'000},
+                    DrillRow{1'000'000, std::numeric_limits<double>::quiet_NaN(), {}, 600'000},
+                    DrillRow{1'000'000, std::numeric_limits<double>::infinity(), {}, 600'000},
+                    DrillRow{1'000'000, 1e300, {}, 1'000'000}));
 
 TEST(FootprintExport, ThroughHolePadTakesItsDrillFromTheSmallerSide) {
     // A round pad's side is its xSize alone, as it is drawn.

@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <set>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -102,6 +103,34 @@ TEST(LibraryExport, FolderInTheWayFailsWithAReasonAndWritesNothing) {
     EXPECT_EQ(result.summary(), "Export failed: " + result.reason);
     EXPECT_EQ(readText(out / "IC.pretty"), "not a folder");
     EXPECT_EQ(filesIn(out.path()), std::set<std::string>{"IC.pretty"});
+}
+
+TEST(LibraryExport, ReadOnlyFolderFailsWithTheFileAndLeavesNothing) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+    Library library;
+    PlainNameList names;
+    ASSERT_TRUE(library.load((samplesDir() / "IC.LIB").string(), names));
+    TemporaryDirectory out;
+    fs::create_directories(out / "IC.pretty");
+    fs::permissions(out / "IC.pretty", fs::perms::owner_read | fs::perms::owner_exec);
+    const auto result = exportLibraryToKicad(library, "IC", out.path().string(), {});
+    fs::permissions(out / "IC.pretty", fs::perms::owner_all);
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.reason.find((out / "IC.pretty").string()), std::string::npos) << result.reason;
+    EXPECT_TRUE(filesIn(out / "IC.pretty").empty());
+}
+
+TEST(WriteFootprintFile, WritesTheFootprintOrSaysWhyNot) {
+    const auto library = awkwardLibrary();
+    const Component& component = *library->components().back();
+    TemporaryDirectory out;
+    const auto path = out / "one.kicad_mod";
+    ASSERT_TRUE(writeFootprintFile(component, path.string(), {}));
+    EXPECT_EQ(readText(path), exportFootprint(component, {}).text);
+    const SaveResult failed =
+        writeFootprintFile(component, (out / "missing/one.kicad_mod").string(), {});
+    EXPECT_FALSE(failed);
+    EXPECT_NE(failed.reason.find("missing/one.kicad_mod"), std::string::npos) << failed.reason;
 }
 
 TEST(LibraryExport, BadLibraryNameIsRefused) {

@@ -1,0 +1,155 @@
+// The command-line tool over many files, side by side with the least work the same answer needs:
+// `check` against loading the same files, and `list` against opening each file of the folder and
+// reading its first 16 bytes. Commands run in-process through their library functions, with
+// their output discarded, so both sides pay the same costs for files and none for processes.
+
+#include "check_command.h"
+#include "console.h"
+#include "library.h"
+#include "list_command.h"
+#include "primitive_factory.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+/// 200 components of 12 primitives, about 45 KB: a full library of the usual kind.
+std::vector<std::uint8_t> fullLibraryImage() {
+    Library library;
+    PlainNameList names;
+    for (int c = 0; c < 200; ++c) {
+        Component component(makeEntry("PART" + std::to_string(c)));
+        for (int i = 0; i < 8; ++i) {
+            component.addPrimitive(makePad(kMultiLayer, i * 100, c, 60, 60, 1 + i % 4));
+        }
+        component.addPrimitive(makeTrack(7, 0, 0, 700, 0, 10));
+        component.addPrimitive(makeTrack(7, 700, 0, 700, 300, 10));
+        component.addPrimitive(makeArc(7, 0, 150, 40, 3, 10));
+        component.addPrimitive(makeString(7, 0, 400, 60, 8, 0, "U?"));
+        library.addCopy(component, names);
+    }
+    std::vector<std::uint8_t> image;
+    library.buildImage(image);
+    return image;
+}
+
+void writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+struct Folders {
+    Folders() {
+        root = fs::temp_directory_path() / ("cobble-bench-" + std::to_string(::getpid()));
+        fs::create_directories(root / "copies");
+        fs::create_directories(root / "many");
+        const auto image = fullLibraryImage();
+        for (int i = 0; i < 1000; ++i) {
+            const fs::path path = root / "copies" / ("LIB" + std::to_string(i) + ".LIB");
+            writeBytes(path, image);
+            copies.push_back(path.string());
+        }
+        // Half of the 10,000 files carry the signature, as in a folder of mixed downloads.
+        const std::vector<std::uint8_t> header(image.begin(), image.begin() + 64);
+        std::vector<std::uint8_t> other(64, 'x');
+        for (int i = 0; i < 10000; ++i) {
+            writeBytes(root / "many" / ("F" + std::to_string(i) + ".LIB"), i % 2 ? header : other);
+        }
+        for (const char* name : {"CONNECT.LIB", "DISCRETE.LIB", "IC.LIB", "PASSIVE.LIB"}) {
+            realFiles.push_back((fs::path(SAMPLES_DIR) / name).string());
+        }
+        for (const char* name : {"KC_CONN.LIB", "KC_DIP.LIB", "KC_SOT.LIB"}) {
+            const fs::path path = fs::path(SHARED_LIBRARIES_DIR) / name;
+            if (fs::exists(path)) realFiles.push_back(path.string());
+        }
+    }
+    ~Folders() { fs::remove_all(root); }
+
+    fs::path root;
+    std::vector<std::string> copies;
+    std::vector<std::string> realFiles;
+};
+
+Folders& folders() {
+    static Folders instance;
+    return instance;
+}
+
+/// A console whose output goes nowhere: the streams have no buffer, so writes are dropped.
+struct NullConsole {
+    std::ostream out{nullptr};
+    std::ostream err{nullptr};
+    Console console{out, err, false};
+};
+
+void loadAll(benchmark::State& state, const std::vector<std::string>& files) {
+    for (auto _ : state) {
+        for (const std::string& file : files) {
+            Library library;
+            PlainNameList names;
+            benchmark::DoNotOptimize(library.load(file, names));
+        }
+    }
+    state.counters["files"] = static_cast<double>(files.size());
+}
+
+void checkAll(benchmark::State& state, const std::vector<std::string>& files) {
+    NullConsole sink;
+    const CheckOptions options{files, false};
+    for (auto _ : state) benchmark::DoNotOptimize(runCheck(options, sink.console));
+    state.counters["files"] = static_cast<double>(files.size());
+}
+
+void loadRealLibraries(benchmark::State& state) { loadAll(state, folders().realFiles); }
+void checkRealLibraries(benchmark::State& state) { checkAll(state, folders().realFiles); }
+void loadThousandCopies(benchmark::State& state) { loadAll(state, folders().copies); }
+void checkThousandCopies(benchmark::State& state) { checkAll(state, folders().copies); }
+
+// The least any listing must do: walk the folder, open each entry, read 16 bytes, close it.
+void openReadCloseLoop(benchmark::State& state) {
+    const std::string folder = (folders().root / "many").string();
+    for (auto _ : state) {
+        int found = 0;
+        DIR* dir = ::opendir(folder.c_str());
+        while (const dirent* entry = ::readdir(dir)) {
+            if (entry->d_name[0] == '.') continue;
+            const std::string path = folder + "/" + entry->d_name;
+            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd < 0) continue;
+            char header[16];
+            if (::read(fd, header, sizeof header) == 16 && header[3] == 'P') ++found;
+            ::close(fd);
+        }
+        ::closedir(dir);
+        benchmark::DoNotOptimize(found);
+    }
+}
+
+void listTenThousand(benchmark::State& state) {
+    NullConsole sink;
+    const ListOptions options{{(folders().root / "many").string()}, false, false};
+    for (auto _ : state) benchmark::DoNotOptimize(runList(options, sink.console));
+}
+
+}  // namespace
+
+BENCHMARK(loadRealLibraries)->Unit(benchmark::kMicrosecond);
+BENCHMARK(checkRealLibraries)->Unit(benchmark::kMicrosecond);
+BENCHMARK(loadThousandCopies)->Unit(benchmark::kMillisecond);
+BENCHMARK(checkThousandCopies)->Unit(benchmark::kMillisecond);
+BENCHMARK(openReadCloseLoop)->Unit(benchmark::kMillisecond);
+BENCHMARK(listTenThousand)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "command.h"
+#include "console.h"
+
+#include <string>
+#include <vector>
+
+/// `cobble delete LIB NAME... [--dry-run]`.
+struct DeleteOptions {
+    std::string library;
+    std::vector<std::string> names;
+    bool dryRun = false;
+};
+
+/// Removes the named components from the library and writes it back. Each NAME removes the
+/// component the window would find by that name; a NAME with nothing left to remove means
+/// nothing is written.
+ExitStatus runDelete(const DeleteOptions& options, const Console& console);
+
+void addDeleteCommand(CLI::App& parent, CommandRun& chosen);

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "console.h"
+#include "library.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+/// A library file read for a command: its bytes, the library loaded from them, and the directory
+/// slot each component came from.
+struct LoadedLibrary {
+    std::string path;
+    std::vector<std::uint8_t> image;
+    Library library;
+    /// The slot of `library.components()[i]`, for each i.
+    std::vector<std::size_t> directorySlots;
+};
+
+/// Why a file could not be taken as a library, in the words of an error line, and the status
+/// that ends the command: Trouble when the file could not be read, Failure when it was read and
+/// is not a library.
+struct ReadFailure {
+    std::string what;
+    ExitStatus status = ExitStatus::Trouble;
+};
+
+/// The outcome of reading a file: a library, or why there is none.
+struct LibraryRead {
+    std::unique_ptr<LoadedLibrary> loaded;
+    ReadFailure failure;
+};
+
+/// Reads the whole file at `path` (only the part any component can reach, for a huge one) and
+/// loads it. A missing file, a folder, a special file, one that cannot be read, one shorter than
+/// a header and one without the signature each give their own reason.
+LibraryRead readLibraryFile(const std::string& path);
+
+/// Reads the file's bytes only, with the same reasons for a file that cannot be read; a file
+/// that is no library is no failure here.
+struct FileRead {
+    bool ok = false;
+    std::vector<std::uint8_t> bytes;
+    ReadFailure failure;
+};
+FileRead readWholeFile(const std::string& path);
+
+/// The components in the order the window lists them: by name ignoring letter case, names equal
+/// but for case in directory order.
+std::vector<const Component*> componentsInListOrder(const LoadedLibrary& loaded);
+
+/// The components whose name is exactly `name`, in list order; several when the file holds one
+/// name twice.
+std::vector<const Component*> componentsNamed(const LoadedLibrary& loaded, const std::string& name);
+
+/// The stored name a command-line NAME means in `library`: the argument's bytes as they are when a
+/// component has that exact name, else the argument read as printed text (UTF-8 Latin-1 with
+/// `\xNN` escapes). None when neither names a component.
+std::optional<std::string> resolveName(const Library& library, const std::string& argument);

@@ -1,0 +1,155 @@
+#include "list_command.h"
+
+#include "json_output.h"
+#include "library_file_scan.h"
+#include "name_order.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <sys/stat.h>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+/// A folder's identity on its file system, so that one reached twice, through a link or a
+/// loop, is listed once.
+using FolderId = std::pair<dev_t, ino_t>;
+
+struct ScannedFolder {
+    std::string path;
+    std::vector<std::string> libraries;
+};
+
+std::string joined(const std::string& directory, const std::string& name) {
+    if (directory.empty() || directory.back() == '/') return directory + name;
+    return directory + '/' + name;
+}
+
+/// Why `path` cannot be listed as a folder, or an empty text.
+std::string folderProblem(const std::string& path, FolderId& id) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) return "no such folder";
+        return std::strerror(errno);
+    }
+    if (!S_ISDIR(info.st_mode)) return "not a folder";
+    DIR* handle = ::opendir(path.c_str());
+    if (!handle) return std::string("cannot be listed: ") + std::strerror(errno);
+    ::closedir(handle);
+    id = {info.st_dev, info.st_ino};
+    return {};
+}
+
+/// The subfolders of `path` (links to folders included), sorted as the window sorts names.
+std::vector<std::string> subfolders(const std::string& path) {
+    std::vector<std::string> names;
+    std::error_code error;
+    fs::directory_iterator entries(path, error);
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+        std::error_code statusError;
+        if (entries->is_directory(statusError)) names.push_back(entries->path().filename());
+    }
+    std::stable_sort(names.begin(), names.end(), nameSortsBefore);
+    return names;
+}
+
+class Scan {
+public:
+    Scan(const ListOptions& options, const Console& console)
+        : options_(options), console_(console) {}
+
+    ExitStatus run() {
+        ExitStatus status = ExitStatus::Success;
+        Progress progress(console_, options_.directories.size(), "folders");
+        for (std::size_t i = 0; i < options_.directories.size(); ++i) {
+            const std::string& directory = options_.directories[i];
+            FolderId id{};
+            if (std::string problem = folderProblem(directory, id); !problem.empty()) {
+                console_.error(directory, problem);
+                status = worse(status, ExitStatus::Trouble);
+            } else {
+                scan(directory, id, progress);
+            }
+            progress.show(++done_);
+        }
+        return status;
+    }
+
+    const std::vector<ScannedFolder>& folders() const { return folders_; }
+
+private:
+    void scan(const std::string& directory, FolderId id, Progress& progress) {
+        if (!visited_.insert(id).second) return;
+        ScannedFolder folder{directory, findLibraryFiles(directory)};
+        std::stable_sort(folder.libraries.begin(), folder.libraries.end(), nameSortsBefore);
+        folders_.push_back(std::move(folder));
+        if (!options_.recursive) return;
+        for (const std::string& name : subfolders(directory)) {
+            const std::string path = joined(directory, name);
+            struct stat info {};
+            if (::stat(path.c_str(), &info) != 0) continue;
+            scan(path, {info.st_dev, info.st_ino}, progress);
+            progress.show(done_);
+        }
+    }
+
+    const ListOptions& options_;
+    const Console& console_;
+    std::set<FolderId> visited_;
+    std::vector<ScannedFolder> folders_;
+    std::size_t done_ = 0;
+};
+
+}  // namespace
+
+ExitStatus runList(const ListOptions& options, const Console& console) {
+    Scan scan(options, console);
+    const ExitStatus status = scan.run();
+    if (options.json) {
+        Json folders = Json::array();
+        for (const ScannedFolder& folder : scan.folders()) {
+            folders.push_back({{"folder", folder.path}, {"libraries", folder.libraries}});
+        }
+        printJson(console.out, {{"folders", folders}});
+    } else {
+        for (const ScannedFolder& folder : scan.folders()) {
+            for (const std::string& name : folder.libraries) {
+                console.out << joined(folder.path, name) << '\n';
+            }
+        }
+    }
+    return status;
+}
+
+void addListCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<ListOptions>();
+    CLI::App* command = parent.add_subcommand(
+        "list",
+        "List the library files in folders: every file whose bytes 3 to 15 read "
+        "\"PCB 4 LIBRARY\", whatever its name.");
+    command->add_option("DIR", options->directories, "the folders to look in")->required();
+    command->add_flag("-r,--recursive", options->recursive,
+                      "look in subfolders too; a folder reached twice (by a link) is listed once");
+    command->add_flag("--json", options->json, "print JSON instead of paths");
+    command->footer(
+        "Prints one path per line: the DIR as given joined with the file name. The folders come\n"
+        "in the order given; within one, the files are sorted as the window sorts its file list\n"
+        "(by name ignoring letter case), and with --recursive its subfolders follow, sorted the\n"
+        "same way. File names are printed as the system's bytes. Hidden files count; folders,\n"
+        "special files and files that cannot be read are skipped.\n"
+        "\n"
+        "--json prints\n"
+        "  {\"folders\": [{\"folder\": PATH, \"libraries\": [FILE NAME, ...]}, ...]}\n"
+        "one entry per folder looked in, in the same order; texts that are not UTF-8 get U+FFFD.");
+    command->callback([options, &chosen] {
+        chosen = [options](const Console& console) { return runList(*options, console); };
+    });
+}

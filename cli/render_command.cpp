@@ -1,0 +1,174 @@
+#include "render_command.h"
+
+#include "component_file_names.h"
+#include "component_render.h"
+#include "file_io.h"
+#include "library_input.h"
+
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QImage>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+/// Larger pictures would only exhaust memory: 16384 pixels a side is beyond any screen.
+constexpr int kMaxSide = 16384;
+
+/// The application Qt needs to paint text and images, made once and only when rendering PNG.
+/// Rendering never needs a screen, so the offscreen platform is used unless one is asked for.
+void ensureGuiApplication() {
+    if (QGuiApplication::instance()) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "cobble";
+    static char* argv[] = {name, nullptr};
+    // Qt's own notices (no runtime folder, fonts) are not the user's problem; real errors are.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type == QtCriticalMsg || type == QtFatalMsg) {
+            std::fprintf(stderr, "cobble: %s\n", qPrintable(text));
+        }
+    });
+    static QGuiApplication application(argc, argv);
+}
+
+std::vector<std::uint8_t> pictureBytes(const Component& component, const RenderOptions& options) {
+    if (options.format == PictureFormat::Svg) {
+        const std::string svg = renderComponentSvg(component, options.width, options.height);
+        return {svg.begin(), svg.end()};
+    }
+    const QImage image = renderComponentImage(component, options.width, options.height);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) return {};
+    return {png.begin(), png.end()};
+}
+
+/// Why `directory` cannot take the pictures, after creating it when missing; empty when it can.
+std::string prepareFolder(const std::string& directory) {
+    std::error_code error;
+    if (fs::is_directory(directory, error)) return {};
+    if (fs::exists(directory, error)) return "not a folder";
+    if (!fs::create_directories(directory, error))
+        return "cannot create the folder: " + error.message();
+    return {};
+}
+
+std::optional<std::pair<int, int>> parseSize(const std::string& text) {
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return std::nullopt;
+    try {
+        std::size_t used = 0;
+        const int width = std::stoi(text.substr(0, x), &used);
+        if (used != x) return std::nullopt;
+        const std::string rest = text.substr(x + 1);
+        const int height = std::stoi(rest, &used);
+        if (used != rest.size()) return std::nullopt;
+        if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return std::nullopt;
+        return std::pair{width, height};
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace
+
+ExitStatus runRender(const RenderOptions& options, const Console& console) {
+    LibraryRead read = readLibraryFile(options.library);
+    if (!read.loaded) {
+        console.error(options.library, read.failure.what);
+        return read.failure.status;
+    }
+    const LoadedLibrary& loaded = *read.loaded;
+    std::vector<const Component*> chosen;
+    if (options.names.empty()) {
+        chosen = componentsInListOrder(loaded);
+    } else {
+        for (const std::string& argument : options.names) {
+            const auto name = resolveName(loaded.library, argument);
+            if (!name) {
+                console.error(options.library, "no component named \"" + argument + "\"");
+                return ExitStatus::Failure;
+            }
+            for (const Component* component : componentsNamed(loaded, *name)) {
+                if (std::find(chosen.begin(), chosen.end(), component) == chosen.end()) {
+                    chosen.push_back(component);
+                }
+            }
+        }
+    }
+    if (std::string problem = prepareFolder(options.outDirectory); !problem.empty()) {
+        console.error(options.outDirectory, problem);
+        return ExitStatus::Failure;
+    }
+
+    std::vector<std::string> names;
+    for (const Component* component : chosen) names.push_back(component->displayName());
+    const std::vector<std::string> stems = componentFileNames(names);
+    const char* extension = options.format == PictureFormat::Svg ? ".svg" : ".png";
+    if (options.format == PictureFormat::Png) ensureGuiApplication();
+
+    ExitStatus status = ExitStatus::Success;
+    Progress progress(console, chosen.size(), "components");
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const std::string path = (fs::path(options.outDirectory) / (stems[i] + extension)).string();
+        const std::vector<std::uint8_t> bytes = pictureBytes(*chosen[i], options);
+        const SaveResult saved = bytes.empty()
+                                     ? SaveResult::failure("The picture could not be made.")
+                                     : writeFileAtomically(path, bytes);
+        if (saved) {
+            console.out << path << '\n';
+        } else {
+            console.error(path, saved.reason);
+            status = ExitStatus::Failure;
+        }
+        progress.show(i + 1);
+    }
+    return status;
+}
+
+void addRenderCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<RenderOptions>();
+    auto size = std::make_shared<std::string>();
+    CLI::App* command = parent.add_subcommand(
+        "render", "Draw components as the window's viewer draws them, into PNG or SVG files.");
+    command->add_option("LIB", options->library, "the library file")->required();
+    command->add_option("NAME", options->names, "only these components");
+    auto format = std::make_shared<std::string>();
+    command->add_option("--format", *format, "png or svg")
+        ->required()
+        ->check([](const std::string& text) {
+            return text == "png" || text == "svg" ? std::string() : "expected png or svg: " + text;
+        });
+    command
+        ->add_option("--size", *size,
+                     "picture size in pixels, default 517x463 (the window's panel)")
+        ->check([](const std::string& text) {
+            return parseSize(text) ? std::string() : "expected WxH, each 1 to 16384: " + text;
+        });
+    command
+        ->add_option("--out", options->outDirectory,
+                     "the folder for the pictures (created when missing)")
+        ->required();
+    command->footer(
+        "One file per component, drawn with the window's fit, palette and stroke font, and named\n"
+        "from the component's name so that it is safe on every file system: characters a file\n"
+        "name cannot hold become %XX, and names that differ only in letter case (or repeat)\n"
+        "get ~2, ~3, ... Components come in the window's list order; the paths written are\n"
+        "printed one per line. Existing pictures of the same name are replaced, each written\n"
+        "whole or not at all.");
+    command->callback([options, size, format, &chosen] {
+        options->format = *format == "svg" ? PictureFormat::Svg : PictureFormat::Png;
+        if (!size->empty()) std::tie(options->width, options->height) = *parseSize(*size);
+        chosen = [options](const Console& console) { return runRender(*options, console); };
+    });
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// One node of an s-expression: a list of nodes, or an atom. Atoms keep their text; a number is
+/// an atom whose text reads as a decimal number, and also carries its value. `line` and `column`
+/// (both from 1) say where the node starts, so callers can point at a bad value.
+struct SexprNode {
+    enum class Kind { List, Symbol, Number, String };
+
+    Kind kind = Kind::List;
+    std::string text;
+    double number = 0.0;
+    std::vector<SexprNode> items;
+    int line = 1;
+    int column = 1;
+
+    bool isList() const { return kind == Kind::List; }
+    bool isAtom() const { return kind != Kind::List; }
+    bool isNumber() const { return kind == Kind::Number; }
+
+    /// For a list whose first item is a symbol: that symbol; otherwise empty.
+    std::string_view head() const;
+
+    /// The first item of this list that is a list headed by `name`, or none.
+    const SexprNode* child(std::string_view name) const;
+
+    /// Every item of this list that is a list headed by `name`, in order.
+    std::vector<const SexprNode*> children(std::string_view name) const;
+};
+
+/// The limits every input is read within; inputs beyond them are refused, never truncated.
+struct SexprLimits {
+    std::size_t maxInputBytes = 16u * 1024u * 1024u;
+    int maxDepth = 64;
+    std::size_t maxTokenBytes = 64u * 1024u;
+    std::size_t maxListItems = 100000;
+    std::size_t maxNodes = 1000000;
+};
+
+/// A parse that either produced one top-level list or says why not, with the place.
+struct SexprResult {
+    std::optional<SexprNode> root;
+    std::string error;
+    int line = 0;
+    int column = 0;
+
+    explicit operator bool() const { return root.has_value(); }
+    /// "line L, column C: error", or empty on success.
+    std::string message() const;
+};
+
+/// Reads exactly one parenthesised list from `input` (surrounding blanks allowed). Quoted strings
+/// take the escapes \" \\ \n \r \t \a \b \f \v, \xHH and up to three octal digits; any other
+/// escape is an error. Nesting is handled without recursion, so the depth limit, not the stack,
+/// bounds it. Throws nothing: running out of memory is reported like any other failure.
+SexprResult parseSexpr(std::string_view input, const SexprLimits& limits = {});

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+/// What one run of the real `cobble` program did.
+struct CobbleRun {
+    /// The exit status, or -1 when the program did not exit normally (a crash).
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+/// Runs the `cobble` program built beside the tests with `arguments`, in `workingDirectory` when
+/// given, with standard input empty and standard output and error captured.
+CobbleRun runCobble(const std::vector<std::string>& arguments,
+                    const std::filesystem::path& workingDirectory = {});
+
+/// The same on a terminal: standard error is a pseudo-terminal, whose output is captured in `err`.
+CobbleRun runCobbleOnTerminal(const std::vector<std::string>& arguments);
+
+/// Prints a run for a failure message.
+std::string describe(const CobbleRun& run);
+
+/// The lines of a text, without their line ends.
+std::vector<std::string> linesOf(const std::string& text);
