@@ -216,20 +216,6 @@ INSTANTIATE_TEST_SUITE_P(WindowTest, ChangedOnDisk,
                                          ChangedCase{"DestinationYesFailing", false, true, true}),
                          [](const auto& row) { return std::string(row.param.name); });
 
-TEST_F(SaveQuestionTest, AChangeThatKeepsSizeAndTimeIsStillNoticed) {
-    choose("sourceList", "ONE");
-    click("deleteSourceButton");
-    const auto time = fs::last_write_time(folder / "A.LIB");
-    auto bytes = readFileBytes(folder / "A.LIB");
-    bytes.back() ^= 0x01;
-    writeFileBytes(folder / "A.LIB", bytes);
-    fs::last_write_time(folder / "A.LIB", time);
-    dialogs.answers = {false};
-    click("updateButton");
-    EXPECT_EQ(dialogs.questions, QStringList({changedQuestion("A.LIB")}));
-    EXPECT_EQ(readFileBytes(folder / "A.LIB"), bytes);
-}
-
 TEST_F(SaveQuestionTest, AFileRemovedSinceOpeningIsWrittenAgainWithoutAQuestion) {
     choose("sourceList", "ONE");
     click("deleteSourceButton");

@@ -381,22 +381,6 @@ TEST_P(LibrarySessionQuestion, ASaveWritesOverNothingThatWouldBeAsked) {
 INSTANTIATE_TEST_SUITE_P(Cases, LibrarySessionQuestion, testing::ValuesIn(kQuestionCases),
                          [](const auto& row) { return std::string(row.param.name); });
 
-TEST_F(LibrarySessionTest, UpdatingASourceChangedByAnotherProgramNeedsAgreement) {
-    writeLibrary(folder / "A.LIB", {"ONE", "TWO"});
-    LibrarySession session(Policy::onlyOverLibraryFile);
-    session.open(pathOf("A.LIB"), names);
-    session.remove(session.library()->findByName("ONE"));
-    writeLibrary(folder / "A.LIB", {"ONE", "TWO", "NEW"});
-    const auto theirs = readFileBytes(folder / "A.LIB");
-
-    ASSERT_EQ(session.questionBeforeSave(), Question::changedOnDisk);
-    EXPECT_FALSE(session.save());
-    EXPECT_EQ(readFileBytes(folder / "A.LIB"), theirs);
-    session.allowReplacing();
-    ASSERT_TRUE(session.save());
-    EXPECT_EQ(namesInLibrary(folder / "A.LIB"), std::vector<std::string>{"TWO"});
-}
-
 // The answer covers the file as it was when asked, not a change made while the box was open.
 TEST_F(LibrarySessionTest, AgreementCoversOnlyTheFileAsItWasWhenAsked) {
     writeLibrary(folder / "D.LIB", {"ONE"});
