@@ -49,11 +49,19 @@ const char* const kLoadQuestion =
     "Opening a new destination library will clear the current contents. \n\nContinue?";
 const char* const kClearQuestion = "Do you really intend to clear the destination library data?";
 const char* const kNoLibraryFiles = "NO LIB FILES FOUND!";
+const char* const kReplaceExistingQuestion = "%1 already exists.\n\nReplace it?";
+const char* const kReplaceNonLibraryQuestion =
+    "%1 is not a library file. Replace it with the destination library?";
+const char* const kChangedOnDiskQuestion =
+    "%1 was changed by another program since it was opened.\n\nReplace it?";
 
 std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString fromPath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
+
+/// The name a question calls a file by: the last part of its path, as it is on disk.
+QString fileNameOf(const std::string& path) { return fromPath(path.substr(path.rfind('/') + 1)); }
 
 /// Places `control` at a rectangle given in dialog units and names it for tests and tools; `id`
 /// 0 marks a control without an id of its own.
@@ -255,6 +263,8 @@ const Component* LibraryManagerDialog::shownComponent() const { return viewerPan
 
 QString LibraryManagerDialog::sourcePath() const { return fromPath(source_.path()); }
 
+QString LibraryManagerDialog::sourceDirectory() const { return fromPath(sourceDirectory_); }
+
 QString LibraryManagerDialog::destinationPath() const { return fromPath(destination_.path()); }
 
 QString LibraryManagerDialog::destinationName() const { return fromPath(destination_.fileName()); }
@@ -395,8 +405,32 @@ bool LibraryManagerDialog::removeSelected(SortedListBox& list, LibrarySession& s
     return true;
 }
 
+bool LibraryManagerDialog::mayWriteOver(LibrarySession& session) {
+    const char* question = nullptr;
+    switch (session.questionBeforeSave()) {
+        case LibrarySession::SaveQuestion::none:
+            return true;
+        case LibrarySession::SaveQuestion::replaceExisting:
+            question = kReplaceExistingQuestion;
+            break;
+        case LibrarySession::SaveQuestion::replaceNonLibrary:
+            question = kReplaceNonLibraryQuestion;
+            break;
+        case LibrarySession::SaveQuestion::changedOnDisk:
+            question = kChangedOnDiskQuestion;
+            break;
+    }
+    if (!dialogs_.askYesNo(this, QString::fromLatin1(question).arg(fileNameOf(session.path())))) {
+        return false;
+    }
+    session.allowReplacing();
+    return true;
+}
+
 LibraryManagerDialog::SaveOutcome LibraryManagerDialog::writeSession(LibrarySession& session,
                                                                      const QString& whatFailed) {
+    // No leaves the file as it is and the library marked changed, so it is offered again.
+    if (!mayWriteOver(session)) return SaveOutcome::notWritten;
     const SaveResult result = session.save();
     if (result) return SaveOutcome::saved;
     // The library stays marked changed, so closing or opening another file offers it again.
@@ -414,22 +448,28 @@ void LibraryManagerDialog::releaseLibraryOf(const LibrarySession& session) {
 void LibraryManagerDialog::locateDirectory() {
     // The first time in the samples, so that a new user sees libraries at once; later where the
     // user last located.
-    const QString start = sourceDirectory_.isEmpty() ? samplesDirectory() : sourceDirectory_;
+    const QString start = sourceDirectory_.empty() ? samplesDirectory() : sourceDirectory();
     const QString picked = dialogs_.chooseFileInDirectory(this, start);
     if (picked.isEmpty()) return;
 
     fileList_->clear();
-    const QString path = QFileInfo(picked).absoluteFilePath();
-    sourceDirectory_ = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
-    const auto names = findLibraryFiles(toPath(sourceDirectory_));
-    for (const std::string& name : names) fileList_->addSorted(fromPath(name));
-    if (names.empty()) fileList_->addSorted(QString::fromLatin1(kNoLibraryFiles));
+    const std::string path = toPath(QFileInfo(picked).absoluteFilePath());
+    sourceDirectory_ = path.substr(0, path.rfind('/') + 1);
+    const auto names = findLibraryFiles(sourceDirectory_);
+    for (const std::string& name : names) {
+        fileList_->addSorted(fromPath(name), QByteArray::fromStdString(name));
+    }
+    if (names.empty()) {
+        fileList_->addSorted(QString::fromLatin1(kNoLibraryFiles), QByteArray(kNoLibraryFiles));
+    }
 }
 
 void LibraryManagerDialog::openSelectedFile() {
+    // Opened by the bytes the scan found, never by the shown text, which may not spell them.
+    const std::string name = fileList_->selectedData().toStdString();
     promptSaveSource();
     releaseLibraryOf(source_);
-    source_.open(toPath(sourceDirectory_ + fileList_->selectedText()), *sourceList_);
+    source_.open(sourceDirectory_ + name, *sourceList_);
 }
 
 void LibraryManagerDialog::showSelectedSource() { showSelected(*sourceList_, source_.library()); }
@@ -455,7 +495,7 @@ LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveSource() {
 // The destination side.
 
 QString LibraryManagerDialog::chooseDestinationFile() {
-    QString start = sourceDirectory_;
+    QString start = sourceDirectory();
     if (!destination_.path().empty()) start = QFileInfo(destinationPath()).absolutePath();
     const QString path = dialogs_.chooseLibraryFile(this, start);
     if (path.isEmpty()) return {};
@@ -484,9 +524,18 @@ void LibraryManagerDialog::loadDestination() {
 }
 
 LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveDestination() {
-    if (destination_.path().empty()) chooseDestinationFile();
+    const bool choosingNow = destination_.path().empty();
+    if (choosingNow) chooseDestinationFile();
     if (destination_.refusesToWrite()) return SaveOutcome::notWritten;
-    return writeSession(destination_, tr("The destination library was not saved."));
+    const SaveOutcome outcome =
+        writeSession(destination_, tr("The destination library was not saved."));
+    if (choosingNow && outcome == SaveOutcome::notWritten) {
+        // The user would not replace the file just picked: the next save asks for a file again
+        // rather than asking about this one.
+        destination_.setPath({});
+        destinationNameField_->clear();
+    }
+    return outcome;
 }
 
 void LibraryManagerDialog::clearDestination() {

@@ -46,7 +46,7 @@ public:
     bool destinationModified() const { return destination_.modified(); }
     bool copyAllowed() const { return copyAllowed_; }
     QString sourcePath() const;
-    const QString& sourceDirectory() const { return sourceDirectory_; }
+    QString sourceDirectory() const;
     QString destinationPath() const;
     QString destinationName() const;
     const Library* sourceLibrary() const { return source_.library(); }
@@ -78,7 +78,10 @@ private:
     static const Component* selectedComponent(const SortedListBox& list, const Library* library);
     void showSelected(SortedListBox& list, const Library* library);
     bool removeSelected(SortedListBox& list, LibrarySession& session);
-    /// Saves `session`; a failure is shown with `whatFailed` and the reason.
+    /// Asks whatever `session` needs agreed before it writes over its file; whether it may.
+    bool mayWriteOver(LibrarySession& session);
+    /// Saves `session` once the user agrees to what it would write over; a failure is shown
+    /// with `whatFailed` and the reason.
     SaveOutcome writeSession(LibrarySession& session, const QString& whatFailed);
     /// Lets the viewer drop any component of the library `session` is about to replace or free.
     void releaseLibraryOf(const LibrarySession& session);
@@ -114,7 +117,10 @@ private:
     /// The entries of the lists at the last refresh; the copy limit is tested against these.
     int destinationCount_ = 0;
     int sourceCount_ = 0;
-    QString sourceDirectory_;
+    /// The located directory as the system's bytes, ending in a separator. The file list keeps
+    /// each file's name bytes with its entry, since a name that is not valid UTF-8 shows only
+    /// approximately and two such names may show alike.
+    std::string sourceDirectory_;
 
     bool refreshPending_ = true;
     QPointF lastMousePosition_;

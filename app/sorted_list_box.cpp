@@ -18,7 +18,9 @@ void SortedListBox::append(const std::string& name) {
     addSorted(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
 }
 
-void SortedListBox::addSorted(const QString& text) {
+void SortedListBox::addSorted(const QString& text) { addSorted(text, QByteArray()); }
+
+void SortedListBox::addSorted(const QString& text, const QByteArray& entryData) {
     // Binary search for the first entry that sorts after `text`.
     int low = 0;
     int high = count();
@@ -30,8 +32,10 @@ void SortedListBox::addSorted(const QString& text) {
             high = middle;
         }
     }
+    auto* entry = new QListWidgetItem(text);
+    if (!entryData.isNull()) entry->setData(Qt::UserRole, entryData);
     const QSignalBlocker quiet(this);
-    insertItem(low, text);
+    insertItem(low, entry);
 }
 
 int SortedListBox::selectedRow() const {
@@ -45,6 +49,11 @@ QString SortedListBox::selectedText() const {
 }
 
 std::string SortedListBox::selectedName() const { return selectedText().toLatin1().toStdString(); }
+
+QByteArray SortedListBox::selectedData() const {
+    const int row = selectedRow();
+    return row < 0 ? QByteArray() : item(row)->data(Qt::UserRole).toByteArray();
+}
 
 void SortedListBox::removeRow(int row) {
     const QSignalBlocker quiet(this);

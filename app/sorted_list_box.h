@@ -2,6 +2,7 @@
 
 #include "name_list.h"
 
+#include <QByteArray>
 #include <QListWidget>
 
 /// A single-selection list box that keeps its entries in ascending order regardless of letter
@@ -23,6 +24,9 @@ public:
     void append(const std::string& name) override;
     /// Adds a text at its sorted place.
     void addSorted(const QString& text);
+    /// Adds a text at its sorted place and keeps `entryData` with it, for what the text cannot hold
+    /// exactly (a file name that is not valid UTF-8 shows only approximately).
+    void addSorted(const QString& text, const QByteArray& entryData);
 
     /// The row of the selected entry, or -1 when nothing is selected.
     int selectedRow() const;
@@ -30,6 +34,8 @@ public:
     QString selectedText() const;
     /// The bytes of the selected entry as a library stores a name.
     std::string selectedName() const;
+    /// The data kept with the selected entry; empty when nothing is selected or it has none.
+    QByteArray selectedData() const;
 
     /// Removes the entry at `row`.
     void removeRow(int row);

@@ -2,9 +2,11 @@
 
 #include "copy_rule.h"
 #include "file_io.h"
+#include "file_stamp.h"
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 class Component;
@@ -32,6 +34,20 @@ public:
         anyFile,
     };
 
+    /// What the user must agree to before a save may write over the file at the path.
+    enum class SaveQuestion {
+        /// Nothing: there is no file there yet (or no longer), or it is the file the session
+        /// read, wrote or was allowed to replace, unchanged since.
+        none,
+        /// A library file that the session neither read nor was allowed to replace.
+        replaceExisting,
+        /// A file that does not read as a library, perhaps someone else's document.
+        replaceNonLibrary,
+        /// The file the session read, wrote or was allowed to replace has since been changed
+        /// or replaced by someone else.
+        changedOnDisk,
+    };
+
     explicit LibrarySession(WritePolicy policy);
     ~LibrarySession();
     LibrarySession(const LibrarySession&) = delete;
@@ -54,8 +70,9 @@ public:
     /// Frees the library; the session then holds none.
     void close();
 
-    /// Sets the file a later save writes to, without reading it.
-    void setPath(std::string path) { path_ = std::move(path); }
+    /// Sets the file a later save writes to, without reading it. Whatever is there now counts as
+    /// someone else's until the user agrees to replace it.
+    void setPath(std::string path);
 
     /// Destroys `component` when it belongs to the library, marks the library changed and says
     /// whether it did.
@@ -70,9 +87,19 @@ public:
     /// no path, or the policy allows only a file read as a library and this one was not.
     bool refusesToWrite() const;
 
-    /// Writes the library to its path and marks it unchanged; on failure, or when the session
-    /// refuses to write, the file is left as it was, the library stays marked as it was, and the
-    /// result says why.
+    /// Looks at the file at the path and says what must be asked before a save writes over it.
+    /// Only a regular file (links followed) is asked about: where nothing is, a save creates the
+    /// file, and a folder or device in the way makes the save fail with a reason of its own.
+    /// Reads the whole file. Remembers what it saw, for `allowReplacing`.
+    SaveQuestion questionBeforeSave();
+
+    /// The user agreed to the question of the last `questionBeforeSave`: the file as it was seen
+    /// then may be replaced, and later saves write at once until someone else changes it again.
+    void allowReplacing();
+
+    /// Writes the library to its path and marks it unchanged; on failure, when the session
+    /// refuses to write, or when `questionBeforeSave` has something the user has not agreed to,
+    /// the file is left as it was, the library stays marked as it was, and the result says why.
     SaveResult save();
 
     bool hasLibrary() const { return library_ != nullptr; }
@@ -92,4 +119,11 @@ private:
     std::string path_;
     bool modified_ = false;
     bool readAsLibrary_ = false;
+    /// Whether a save may write over the file at the path as `claimedStamp_` describes it: the
+    /// session read it as a library, wrote it, or the user agreed to replace it.
+    bool claimed_ = false;
+    /// The file as it was then; none for one that could not be read.
+    std::optional<FileStamp> claimedStamp_;
+    /// What the last `questionBeforeSave` saw.
+    std::optional<FileStamp> seenStamp_;
 };

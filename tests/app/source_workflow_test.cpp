@@ -219,3 +219,48 @@ TEST_F(WindowTest, UpdateWritesOnlyOverALibraryItRead) {
     EXPECT_EQ(readFileBytes(folder / "A.LIB"), notes);
     EXPECT_EQ(dialogs.failures.size(), 2);
 }
+
+// A name that is not valid UTF-8 showed as U+FFFD and the file spelled with U+FFFD was opened
+// and updated instead; names that show alike must each still open their own file.
+TEST_F(WindowTest, FilesWhoseNamesShowAlikeOpenAndUpdateOnlyTheirOwnFiles) {
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"LIB\xE9.LIB", "LATIN"}, {"LIB\xE8.LIB", "OTHER"}, {"LIB\xEF\xBF\xBD.LIB", "UTF8"}};
+    for (const auto& [name, component] : files) writeLibrary(folder / name, {component, "KEEP"});
+    locate(folder.path());
+    SortedListBox* fileList = list("fileList");
+    ASSERT_EQ(fileList->count(), 3);
+    EXPECT_EQ(fileList->texts(), QStringList(3, QString::fromUtf8("LIB\xEF\xBF\xBD.LIB")));
+
+    std::vector<bool> seen(files.size(), false);
+    for (int row = 0; row < fileList->count(); ++row) {
+        std::vector<std::vector<std::uint8_t>> before;
+        for (const auto& file : files) before.push_back(readFileBytes(folder / file.first));
+        fileList->setCurrentRow(row);
+        settle();
+        std::size_t opened = files.size();
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (list("sourceList")->texts().contains(QString::fromStdString(files[i].second))) {
+                opened = i;
+            }
+        }
+        ASSERT_LT(opened, files.size()) << "row " << row << " opened none of the files";
+        EXPECT_FALSE(seen[opened]) << files[opened].second << " opened twice";
+        seen[opened] = true;
+
+        choose("sourceList", QString::fromStdString(files[opened].second));
+        click("deleteSourceButton");
+        click("updateButton");
+        EXPECT_TRUE(dialogs.questions.isEmpty());
+        for (std::size_t i = 0; i < files.size(); ++i) {
+            if (i == opened) {
+                EXPECT_EQ(namesInLibrary(folder / files[i].first),
+                          std::vector<std::string>{"KEEP"});
+            } else {
+                EXPECT_EQ(readFileBytes(folder / files[i].first), before[i]) << files[i].second;
+            }
+        }
+    }
+    for (const auto& file : files) EXPECT_TRUE(fs::exists(folder / file.first));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()), 3)
+        << "no file under a lossy name";
+}

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -200,3 +201,205 @@ INSTANTIATE_TEST_SUITE_P(Cases, LibrarySessionFileName,
                                          FileNameCase{"/libs.d/mylib", "mylib.LIB"},
                                          FileNameCase{"/libs/a.b.c", "a.b.c"},
                                          FileNameCase{"BARE", "BARE.LIB"}, FileNameCase{"", ""}));
+
+namespace {
+
+using Question = LibrarySession::SaveQuestion;
+
+/// Rewrites `path` with the same size and modification time but other bytes, as a program that
+/// restores the time after writing would.
+void changeKeepingSizeAndTime(const fs::path& path) {
+    const auto time = fs::last_write_time(path);
+    auto bytes = readFileBytes(path);
+    bytes.back() ^= 0xFF;
+    writeFileBytes(path, bytes);
+    fs::last_write_time(path, time);
+}
+
+struct QuestionCase {
+    const char* name;
+    /// Puts the session and its file in the state to test, in `folder`.
+    void (*arrange)(LibrarySession& session, const fs::path& folder, PlainNameList& names);
+    Question expected;
+};
+
+void openLibrary(LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+    writeLibrary(folder / "D.LIB", {"ONE"});
+    session.open((folder / "D.LIB").string(), names);
+}
+
+const QuestionCase kQuestionCases[] = {
+    {"NewFile",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         session.open((folder / "D.LIB").string(), names);
+     },
+     Question::none},
+    {"ChosenLibrary",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList&) {
+         writeLibrary(folder / "D.LIB", {"ONE"});
+         session.setPath((folder / "D.LIB").string());
+     },
+     Question::replaceExisting},
+    {"ChosenTextFile",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList&) {
+         writeFileBytes(folder / "D.LIB", std::vector<std::uint8_t>(40, 't'));
+         session.setPath((folder / "D.LIB").string());
+     },
+     Question::replaceNonLibrary},
+    {"LoadedTextFile",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         writeFileBytes(folder / "D.LIB", std::vector<std::uint8_t>(40, 't'));
+         session.open((folder / "D.LIB").string(), names);
+     },
+     Question::replaceNonLibrary},
+    {"CreatedByAnotherProgramAfterOpening",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         session.open((folder / "D.LIB").string(), names);
+         writeLibrary(folder / "D.LIB", {"OTHER"});
+     },
+     Question::replaceExisting},
+    {"OpenedUnchanged", openLibrary, Question::none},
+    {"OpenedThenRewritten",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         openLibrary(session, folder, names);
+         writeLibrary(folder / "D.LIB", {"ONE", "TWO"});
+     },
+     Question::changedOnDisk},
+    {"OpenedThenChangedKeepingSizeAndTime",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         openLibrary(session, folder, names);
+         changeKeepingSizeAndTime(folder / "D.LIB");
+     },
+     Question::changedOnDisk},
+    {"OpenedThenTouched",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         openLibrary(session, folder, names);
+         fs::last_write_time(folder / "D.LIB",
+                             fs::last_write_time(folder / "D.LIB") + std::chrono::seconds(5));
+     },
+     Question::changedOnDisk},
+    {"OpenedThenRemoved",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         openLibrary(session, folder, names);
+         fs::remove(folder / "D.LIB");
+     },
+     Question::none},
+    {"OpenedThenAFolderInTheWay",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         openLibrary(session, folder, names);
+         fs::remove(folder / "D.LIB");
+         fs::create_directory(folder / "D.LIB");
+     },
+     Question::none},
+    {"SavedUnchanged",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         session.open((folder / "D.LIB").string(), names);
+         session.clear();
+         session.save();
+     },
+     Question::none},
+    {"SavedThenChanged",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         session.open((folder / "D.LIB").string(), names);
+         session.clear();
+         session.save();
+         changeKeepingSizeAndTime(folder / "D.LIB");
+     },
+     Question::changedOnDisk},
+    {"AllowedThenUnchanged",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList&) {
+         writeLibrary(folder / "D.LIB", {"ONE"});
+         session.setPath((folder / "D.LIB").string());
+         session.questionBeforeSave();
+         session.allowReplacing();
+     },
+     Question::none},
+    {"AllowedThenChangedAgain",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList&) {
+         writeFileBytes(folder / "D.LIB", std::vector<std::uint8_t>(40, 't'));
+         session.setPath((folder / "D.LIB").string());
+         session.questionBeforeSave();
+         session.allowReplacing();
+         writeFileBytes(folder / "D.LIB", std::vector<std::uint8_t>(41, 't'));
+     },
+     Question::changedOnDisk},
+    {"OpenedThenAnotherFileChosen",
+     [](LibrarySession& session, const fs::path& folder, PlainNameList& names) {
+         openLibrary(session, folder, names);
+         writeLibrary(folder / "E.LIB", {"ONE"});
+         session.setPath((folder / "E.LIB").string());
+     },
+     Question::replaceExisting},
+};
+
+class LibrarySessionQuestion : public testing::TestWithParam<QuestionCase> {
+protected:
+    TemporaryDirectory folder;
+    PlainNameList names;
+};
+
+}  // namespace
+
+TEST_P(LibrarySessionQuestion, AsksOnlyAboutAFileThatIsNotKnownAsItIsNow) {
+    LibrarySession session(Policy::anyFile);
+    session.startEmpty();
+    GetParam().arrange(session, folder.path(), names);
+    EXPECT_EQ(session.questionBeforeSave(), GetParam().expected);
+}
+
+// Whatever the window does, a save never writes over a file the user has not agreed to.
+TEST_P(LibrarySessionQuestion, ASaveWritesOverNothingThatWouldBeAsked) {
+    LibrarySession session(Policy::anyFile);
+    session.startEmpty();
+    GetParam().arrange(session, folder.path(), names);
+    session.clear();
+    const fs::path file = fs::path(session.path());
+    std::error_code error;
+    const bool wasFile = fs::is_regular_file(file, error);
+    const auto before = wasFile ? readFileBytes(file) : std::vector<std::uint8_t>{};
+
+    const Question question = session.questionBeforeSave();
+    const SaveResult result = session.save();
+    if (question == Question::none) {
+        // Where a folder is in the way the save fails, with a reason of its own.
+        EXPECT_EQ(static_cast<bool>(result), !fs::is_directory(file)) << result.reason;
+        return;
+    }
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.reason.find(file.string()), std::string::npos) << result.reason;
+    EXPECT_TRUE(session.modified());
+    EXPECT_EQ(readFileBytes(file), before);
+
+    session.questionBeforeSave();
+    session.allowReplacing();
+    const SaveResult agreed = session.save();
+    ASSERT_TRUE(agreed) << agreed.reason;
+    EXPECT_TRUE(namesInLibrary(file).empty());
+    EXPECT_EQ(session.questionBeforeSave(), Question::none) << "written, so known as it is";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LibrarySessionQuestion, testing::ValuesIn(kQuestionCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// The answer covers the file as it was when asked, not a change made while the box was open.
+TEST_F(LibrarySessionTest, AgreementCoversOnlyTheFileAsItWasWhenAsked) {
+    writeLibrary(folder / "D.LIB", {"ONE"});
+    LibrarySession session(Policy::anyFile);
+    session.startEmpty();
+    session.setPath(pathOf("D.LIB"));
+    ASSERT_EQ(session.questionBeforeSave(), Question::replaceExisting);
+    writeLibrary(folder / "D.LIB", {"ONE", "LATE"});
+    const auto late = readFileBytes(folder / "D.LIB");
+    session.allowReplacing();
+    EXPECT_FALSE(session.save());
+    EXPECT_EQ(readFileBytes(folder / "D.LIB"), late);
+}
+
+// A new path must not inherit the right to write over the old file's name.
+TEST_F(LibrarySessionTest, ChoosingAnotherPathDropsTheRightToWriteOverARead) {
+    writeLibrary(folder / "A.LIB", {"ONE"});
+    LibrarySession session(Policy::onlyOverLibraryFile);
+    session.open(pathOf("A.LIB"), names);
+    session.setPath(pathOf("B.LIB"));
+    EXPECT_TRUE(session.refusesToWrite());
+}
