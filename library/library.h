@@ -46,8 +46,13 @@ public:
     const std::vector<std::unique_ptr<Component>>& components() const { return components_; }
     std::size_t size() const { return components_.size(); }
 
+    /// Whether this library can be written as a valid file, and if not why: too many
+    /// components, records beyond the reach of a 16-bit index, or too many primitives for one
+    /// entry. Builds nothing, so that a check can ask without writing an image.
+    SaveResult checkWritable() const;
+
     /// Builds the complete file image, or explains why this library cannot be written as a
-    /// valid file (too many components, or records beyond the reach of a 16-bit index).
+    /// valid file (see `checkWritable`).
     SaveResult buildImage(std::vector<std::uint8_t>& image) const;
 
     /// Writes the whole library to `path`, replacing the file only once all of it is written;

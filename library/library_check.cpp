@@ -6,6 +6,7 @@
 #include "library.h"
 #include "library_format.h"
 #include "primitive.h"
+#include "record_layout.h"
 
 #include <algorithm>
 #include <array>
@@ -15,15 +16,8 @@
 
 namespace {
 
-constexpr std::size_t kNameCapacity = 13;
-constexpr std::size_t kNameOffset = 3;
-constexpr std::size_t kNameLengthOffset = 2;
-constexpr std::size_t kPrimitiveCountOffset = 18;
-constexpr std::size_t kFirstRecordIndexOffset = 20;
-constexpr std::size_t kTextLengthOffset = 18;
-constexpr std::size_t kPadShapeOffset = 12;
-constexpr std::size_t kOrientationOffset = 9;
-constexpr std::uint8_t kMaxLayer = 13;
+/// Layers run from 1 to the MultiLayer, the highest.
+constexpr std::uint8_t kLastLayer = kMultiLayer;
 
 std::string number(std::size_t n) { return std::to_string(n); }
 
@@ -37,6 +31,9 @@ std::string upperAscii(std::string text) {
 bool knownOrientation(std::int32_t code) {
     return (code >= 0 && code <= 3) || (code >= 16 && code <= 19);
 }
+
+/// The offset of the directory slot `slot`.
+constexpr std::size_t slotOffset(std::size_t slot) { return kHeaderSize + kSlotSize * slot; }
 
 /// The bytes one component reads, as the loader walks them.
 struct Block {
@@ -52,31 +49,34 @@ struct RawComponent {
     bool findable;  // nameLength 1 to 13 and no zero byte inside it
 };
 
-inline bool placedAtTail(const Primitive& primitive) {
-    const std::uint8_t type = primitive.type();
-    return type == static_cast<std::uint8_t>(PrimitiveType::Via) ||
-           (type == static_cast<std::uint8_t>(PrimitiveType::Pad) &&
-            primitive.layer() == kMultiLayer);
-}
+/// Which save of a loaded library a comparison stands for.
+enum class SaveOrder {
+    /// The save of the library as loaded: components and primitives in list order.
+    AsLoaded,
+    /// The save after that save is loaded again. The load puts each component at the head, and
+    /// within a component puts the primitives drawn at the tail there in their order and the
+    /// others at the head, so the components come in reverse list order, then each component's
+    /// head primitives reversed, then its tail primitives as they are.
+    AfterReload,
+};
 
-/// Whether loading the image `library` saves and saving it again gives `image` back, and if not,
-/// the first offset that differs. That load puts each component at the head, and within a
-/// component puts MultiLayer Pads and Vias at the tail in their order and the others at the head;
-/// the second save is compared as it would be written, without building anything. The caller has
-/// made sure the library can be saved.
-std::optional<std::size_t> secondSaveMismatch(const Library& library,
-                                              std::span<const std::uint8_t> image,
-                                              std::size_t savedSize) {
-    // Sizes are fixed per comparison so that the compiler compares in place: this runs once per
-    // record of every file checked.
-    auto sameRecord = [&](std::size_t offset, const std::uint8_t* bytes, bool twoRecords) {
+/// Where the bytes the save `order` of `library` writes first differ from `image`, or none when
+/// they are exactly `image`. The save is compared as it would be written, without building it:
+/// this runs over every record of every file checked. The caller has made sure the library can
+/// be saved.
+std::optional<std::size_t> saveMismatch(const Library& library, std::span<const std::uint8_t> image,
+                                        SaveOrder order) {
+    // Sizes are fixed per comparison so that the compiler compares in place.
+    auto sameRecord = [&](std::size_t offset, const Primitive& p) {
+        const bool twoRecords = p.recordLength() == kPrimitiveSize;
         const std::size_t n = twoRecords ? kPrimitiveSize : kRecordSize;
-        if (offset + n > image.size()) return false;
-        return twoRecords ? std::memcmp(image.data() + offset, bytes, kPrimitiveSize) == 0
-                          : std::memcmp(image.data() + offset, bytes, kRecordSize) == 0;
+        if (offset > image.size() || n > image.size() - offset) return false;
+        return twoRecords
+                   ? std::memcmp(image.data() + offset, p.bytes().data(), kPrimitiveSize) == 0
+                   : std::memcmp(image.data() + offset, p.bytes().data(), kRecordSize) == 0;
     };
     auto sameSlot = [&](std::size_t slot, const DirectoryEntry& entry) {
-        const std::size_t offset = kHeaderSize + kSlotSize * slot;
+        const std::size_t offset = slotOffset(slot);
         return offset + kSlotSize <= image.size() &&
                std::memcmp(image.data() + offset, entry.bytes.data(), kSlotSize) == 0;
     };
@@ -86,32 +86,57 @@ std::optional<std::size_t> secondSaveMismatch(const Library& library,
     }
     std::size_t position = kRecordAreaOffset;
     std::size_t slot = 0;
-    const auto& components = library.components();
-    for (auto c = components.rbegin(); c != components.rend(); ++c, ++slot) {
-        DirectoryEntry entry = (*c)->entry();
-        entry.setPrimitiveCount((*c)->primitiveCount());
+    // The offset of the first byte that differs in the component's slot or records, if any.
+    auto compareComponent = [&](const Component& component) -> std::optional<std::size_t> {
+        DirectoryEntry entry = component.entry();
+        entry.setPrimitiveCount(component.primitiveCount());
         entry.setFirstRecordIndex(static_cast<std::int32_t>(position / kRecordSize));
-        if (!sameSlot(slot, entry)) return kHeaderSize + kSlotSize * slot;
-        auto record = [&](const Primitive& p) {
-            const auto kind = p.kind();
-            const bool two = kind == PrimitiveType::Pad || kind == PrimitiveType::String;
-            if (!sameRecord(position, p.bytes().data(), two)) return false;
-            position += two ? kPrimitiveSize : kRecordSize;
-            return true;
-        };
-        const auto& primitives = (*c)->primitives();
-        for (auto p = primitives.rbegin(); p != primitives.rend(); ++p) {
-            if (!placedAtTail(*p) && !record(*p)) return position;
+        if (!sameSlot(slot, entry)) return slotOffset(slot);
+        ++slot;
+        const auto& primitives = component.primitives();
+        if (order == SaveOrder::AsLoaded) {
+            for (const auto& p : primitives) {
+                if (!sameRecord(position, p)) return position;
+                position += p.recordLength();
+            }
+            return std::nullopt;
         }
-        for (const auto& p : primitives) {
-            if (placedAtTail(p) && !record(p)) return position;
+        // One pass from the tail of the list, which touches each primitive once: the head
+        // primitives come in the order they are written, from the start of the records on, and
+        // the tail ones in reverse, from the end back. Every head record lies before every tail
+        // record, so the first head record that differs is the first difference, and otherwise
+        // the last tail record found to differ is.
+        const std::size_t end = position + component.recordBytes();
+        std::size_t tailPosition = end;
+        std::optional<std::size_t> tailMismatch;
+        for (auto p = primitives.rbegin(); p != primitives.rend(); ++p) {
+            if (isDrawnAtTail(*p)) {
+                tailPosition -= p->recordLength();
+                if (!sameRecord(tailPosition, *p)) tailMismatch = tailPosition;
+            } else {
+                if (!sameRecord(position, *p)) return position;
+                position += p->recordLength();
+            }
+        }
+        if (tailMismatch) return tailMismatch;
+        position = end;
+        return std::nullopt;
+    };
+    const auto& components = library.components();
+    if (order == SaveOrder::AsLoaded) {
+        for (const auto& c : components) {
+            if (const auto mismatch = compareComponent(*c)) return mismatch;
+        }
+    } else {
+        for (auto c = components.rbegin(); c != components.rend(); ++c) {
+            if (const auto mismatch = compareComponent(**c)) return mismatch;
         }
     }
     const DirectoryEntry empty = DirectoryEntry::emptySlot();
     for (; slot < kSlotCount; ++slot) {
-        if (!sameSlot(slot, empty)) return kHeaderSize + kSlotSize * slot;
+        if (!sameSlot(slot, empty)) return slotOffset(slot);
     }
-    if (image.size() != savedSize) return std::min(image.size(), savedSize);
+    if (image.size() != position) return std::min(image.size(), position);
     return std::nullopt;
 }
 
@@ -163,6 +188,8 @@ LibraryCheckReport ImageChecker::run() {
         return report_;
     }
     report_.isLibrary = true;
+    components_.reserve(kSlotCount);
+    blocks_.reserve(kSlotCount);
     const auto header = libraryHeader();
     if (!std::equal(header.begin(), header.begin() + 3, image_.begin())) {
         add(FindingKind::HeaderBytes, {}, {}, 0,
@@ -170,7 +197,7 @@ LibraryCheckReport ImageChecker::run() {
     }
 
     for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
-        const std::size_t offset = kHeaderSize + kSlotSize * slot;
+        const std::size_t offset = slotOffset(slot);
         DirectoryEntry entry;
         const std::size_t got = file_.copy(offset, entry.bytes);
         if (got < kSlotSize) {
@@ -178,7 +205,7 @@ LibraryCheckReport ImageChecker::run() {
             // is there loses nothing when it is the start of the empty-slot pattern, or when it
             // already shows the empty index.
             const auto empty = DirectoryEntry::emptySlot();
-            const bool indexSeen = got >= kFirstRecordIndexOffset + 2;
+            const bool indexSeen = got >= entry_offset::kFirstRecordIndex + 2;
             const bool emptyPrefix =
                 std::equal(entry.bytes.begin(), entry.bytes.begin() + got, empty.bytes.begin());
             const bool loses = indexSeen ? !entry.isEmpty() : !emptyPrefix;
@@ -197,7 +224,7 @@ LibraryCheckReport ImageChecker::run() {
 }
 
 void ImageChecker::checkSlot(std::size_t slot, const DirectoryEntry& entry) {
-    const std::size_t offset = kHeaderSize + kSlotSize * slot;
+    const std::size_t offset = slotOffset(slot);
     if (entry.isEmpty()) {
         if (entry != DirectoryEntry::emptySlot()) {
             add(FindingKind::JunkInEmptySlot, slot, {}, offset,
@@ -211,23 +238,23 @@ void ImageChecker::checkSlot(std::size_t slot, const DirectoryEntry& entry) {
     const auto nameLength = static_cast<std::size_t>(entry.nameLength());
     bool findable = true;
     if (nameLength == 0) {
-        add(FindingKind::NameEmpty, slot, name, offset + kNameLengthOffset,
+        add(FindingKind::NameEmpty, slot, name, offset + entry_offset::kNameLength,
             "nameLength is 0: the component is listed without a name and can never be found",
             false);
         findable = false;
-    } else if (nameLength > kNameCapacity) {
-        add(FindingKind::NameTooLong, slot, name, offset + kNameLengthOffset,
+    } else if (nameLength > kTextCapacity) {
+        add(FindingKind::NameTooLong, slot, name, offset + entry_offset::kNameLength,
             "nameLength is " + number(nameLength) +
                 ", above 13: listed by its first 13 bytes, never found by name; kept as it is",
             false);
         findable = false;
     }
-    const std::size_t shown = std::min(nameLength, kNameCapacity);
-    const auto* first = entry.bytes.data() + kNameOffset;
+    const std::size_t shown = std::min(nameLength, kTextCapacity);
+    const auto* first = entry.bytes.data() + entry_offset::kName;
     if (const auto* zero = std::find(first, first + shown, std::uint8_t{0});
         zero != first + shown) {
         add(FindingKind::ZeroInName, slot, name,
-            offset + kNameOffset + static_cast<std::size_t>(zero - first),
+            offset + entry_offset::kName + static_cast<std::size_t>(zero - first),
             "a zero byte inside the name: listed up to it, never found by name; kept as it is",
             false);
         findable = false;
@@ -241,7 +268,8 @@ void ImageChecker::checkSlot(std::size_t slot, const DirectoryEntry& entry) {
         // a file laid out as a save lays it is where the previous component's records end.
         if (count != 0 ||
             kRecordSize * static_cast<std::size_t>(std::max(index, 0)) != recordsEnd_) {
-            add(FindingKind::EntryWithoutPrimitives, slot, name, offset + kPrimitiveCountOffset,
+            add(FindingKind::EntryWithoutPrimitives, slot, name,
+                offset + entry_offset::kPrimitiveCount,
                 "the entry gives no primitives (count " + std::to_string(count) + ", index " +
                     std::to_string(index) + "); a save writes count 0 and a new index",
                 false);
@@ -269,17 +297,18 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
     for (; read < count; ++read) {
         const auto record = file_.view<kRecordSize>(position);
         if (!record) break;
-        const std::uint8_t layer = (*record)[0];
-        const auto kind = primitiveType((*record)[1]);
+        const std::uint8_t layer = (*record)[primitive_offset::kLayer];
+        const std::uint8_t type = (*record)[primitive_offset::kType];
+        const auto kind = primitiveType(type);
         if (!kind) {
             add(FindingKind::UnknownRecordType, slot, name, position,
-                "a record of type " + std::to_string((*record)[1]) +
+                "a record of type " + std::to_string(type) +
                     ", which no component keeps: a save drops it and lowers the count",
                 true);
             position += kRecordSize;
             continue;
         }
-        const bool twoRecords = *kind == PrimitiveType::Pad || *kind == PrimitiveType::String;
+        const bool twoRecords = takesTwoRecords(*kind);
         // The first record lies whole in the image; of the second, what the file holds.
         const std::uint8_t* bytes = record->data();
         const std::size_t got = std::min(kPrimitiveSize, image_.size() - position);
@@ -290,39 +319,39 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
                     number(got - kRecordSize) + " of 16 bytes; a save fills the rest with zeros",
                 false);
         }
-        if (layer < 1 || layer > kMaxLayer) {
+        if (layer < 1 || layer > kLastLayer) {
             add(FindingKind::LayerOutOfRange, slot, name, position,
                 "a primitive on layer " + std::to_string(layer) + ", outside 1 to 13", false);
         }
         if (*kind == PrimitiveType::Pad) {
-            const std::uint8_t shape = bytes[kPadShapeOffset];
+            const std::uint8_t shape = bytes[pad_offset::kShape];
             if (shape < 1 || shape > 4) {
-                add(FindingKind::PadShapeUnknown, slot, name, position + kPadShapeOffset,
+                add(FindingKind::PadShapeUnknown, slot, name, position + pad_offset::kShape,
                     "a Pad of shape " + std::to_string(shape) +
                         ", outside 1 to 4: kept but not drawn",
                     false);
             }
         }
         if (*kind == PrimitiveType::String) {
-            const std::uint8_t orientation = bytes[kOrientationOffset];
+            const std::uint8_t orientation = bytes[string_offset::kOrientation];
             if (!knownOrientation(orientation)) {
-                add(FindingKind::OrientationUnknown, slot, name, position + kOrientationOffset,
+                add(FindingKind::OrientationUnknown, slot, name,
+                    position + string_offset::kOrientation,
                     "a String of orientation " + std::to_string(orientation) +
                         ", none of the eight codes: kept, drawn upright at one point",
                     false);
             }
             // A length byte the file cuts off is taken as 0, as the loader does.
-            const std::uint8_t textLength = got > kTextLengthOffset ? bytes[kTextLengthOffset] : 0;
-            if (textLength > kNameCapacity) {
-                add(FindingKind::TextTooLong, slot, name, position + kTextLengthOffset,
+            const std::uint8_t textLength =
+                got > string_offset::kTextLength ? bytes[string_offset::kTextLength] : 0;
+            if (textLength > kTextCapacity) {
+                add(FindingKind::TextTooLong, slot, name, position + string_offset::kTextLength,
                     "a String whose textLength is " + std::to_string(textLength) +
                         ", above 13: its 13 characters are drawn; kept as it is",
                     false);
             }
         }
-        const bool tail =
-            *kind == PrimitiveType::Via || (*kind == PrimitiveType::Pad && layer == kMultiLayer);
-        if (tail) {
+        if (isDrawnAtTail(*kind, layer)) {
             tailSeen = true;
         } else {
             ++headKinds;
@@ -352,7 +381,7 @@ void ImageChecker::checkNames() {
         if (group.empty()) order.push_back(components_[i].name);
         group.push_back(i);
     }
-    auto nameOffset = [](std::size_t slot) { return kHeaderSize + kSlotSize * slot + kNameOffset; };
+    auto nameOffset = [](std::size_t slot) { return slotOffset(slot) + entry_offset::kName; };
     std::map<std::string, std::size_t> folded;
     for (const auto& name : order) {
         const auto& group = exact[name];
@@ -382,7 +411,7 @@ void ImageChecker::checkLayout() {
     for (std::size_t i = 0; i < components_.size(); ++i) {
         if (components_[i].slot != i) {
             add(FindingKind::SlotsNotPacked, components_[i].slot, components_[i].name,
-                kHeaderSize + kSlotSize * components_[i].slot,
+                slotOffset(components_[i].slot),
                 "empty slots lie before this component; a save moves every component up", false);
             break;
         }
@@ -465,12 +494,11 @@ void ImageChecker::checkRoundTrip() {
     PlainNameList names;
     library.loadImage(image_, names);
     report_.componentCount = library.size();
-    std::vector<std::uint8_t> saved;
-    if (const auto built = library.buildImage(saved); !built) {
-        add(FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + built.reason, true);
+    if (const auto writable = library.checkWritable(); !writable) {
+        add(FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + writable.reason, true);
         return;
     }
-    report_.reproducesFile = std::equal(saved.begin(), saved.end(), image_.begin(), image_.end());
+    report_.reproducesFile = !saveMismatch(library, image_, SaveOrder::AsLoaded);
     if (report_.reproducesFile) return;
 
     if (library.size() >= 2 || primitivesReordered_) {
@@ -487,7 +515,7 @@ void ImageChecker::checkRoundTrip() {
     // A file laid out as a save lays it comes back after two round trips; anything else must be
     // explained by a finding above, or the check says it does not know why.
     if (tailPrimitivesMove_ || hasStructuralFinding()) return;
-    if (const auto mismatch = secondSaveMismatch(library, image_, saved.size())) {
+    if (const auto mismatch = saveMismatch(library, image_, SaveOrder::AfterReload)) {
         add(FindingKind::RoundTripDiffers, {}, {}, *mismatch,
             "a save changes the file here for a reason the check does not know", true);
     }
@@ -578,11 +606,9 @@ std::vector<Finding> checkLibrary(const Library& library) {
                             "the library holds " + number(library.size()) +
                                 " components; a library file has room for 200",
                             true});
-    } else if (std::vector<std::uint8_t> image; const auto built = library.buildImage(image)) {
-        // Nothing to say: the library can be written.
-    } else {
+    } else if (const auto writable = library.checkWritable(); !writable) {
         findings.push_back(
-            {FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + built.reason, true});
+            {FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + writable.reason, true});
     }
     std::map<std::string, std::size_t> exact;
     std::map<std::string, std::size_t> folded;
@@ -591,7 +617,7 @@ std::vector<Finding> checkLibrary(const Library& library) {
         const auto& entry = components[i]->entry();
         const std::string name = entry.displayName();
         if (entry.nameLength() < 1 ||
-            static_cast<std::size_t>(entry.nameLength()) > kNameCapacity ||
+            static_cast<std::size_t>(entry.nameLength()) > kTextCapacity ||
             name.size() != static_cast<std::size_t>(entry.nameLength())) {
             continue;  // never found by name anyway
         }
