@@ -284,6 +284,8 @@ TEST_F(LibraryFiles, RefusesWhatAFileCannotHold) {
     const SaveResult refused = tooMany.buildImage(image);
     EXPECT_FALSE(refused);
     EXPECT_NE(refused.reason.find("200"), std::string::npos) << refused.reason;
+    EXPECT_EQ(tooMany.checkWritable().reason, refused.reason);
+    EXPECT_TRUE(image.empty());
 
     // 20 components of 1,700 tracks: the last would start at record 401 + 19 x 1,700 = 32,701,
     // just inside; one more track each pushes it past 32,767.
@@ -294,6 +296,7 @@ TEST_F(LibraryFiles, RefusesWhatAFileCannotHold) {
         for (int i = 0; i < 20; ++i) library.addCopy(big, list);
         const SaveResult result = library.save((dir / "BIG.LIB").string());
         EXPECT_EQ(static_cast<bool>(result), tracks == 1700) << result.reason;
+        EXPECT_EQ(library.checkWritable().reason, result.reason);
         if (!result) {
             EXPECT_NE(result.reason.find("32,767"), std::string::npos) << result.reason;
         }
