@@ -15,7 +15,8 @@ bool Library::load(const std::string& path, NameList& names) {
     return image && loadImage(*image, names);
 }
 
-bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
+bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names,
+                        const std::function<void(const Component&)>& onRead) {
     components_.clear();
     names.clear();
     if (!hasLibrarySignature(image)) return false;
@@ -29,6 +30,7 @@ bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
         Component& added = *component;
         insertAtHead(std::move(component), names);
         added.readPrimitives(file);
+        if (onRead) onRead(added);
     }
     return true;
 }

@@ -60,85 +60,106 @@ enum class SaveOrder {
     AfterReload,
 };
 
-/// Where the bytes the save `order` of `library` writes first differ from `image`, or none when
-/// they are exactly `image`. The save is compared as it would be written, without building it:
-/// this runs over every record of every file checked. The caller has made sure the library can
-/// be saved.
-std::optional<std::size_t> saveMismatch(const Library& library, std::span<const std::uint8_t> image,
-                                        SaveOrder order) {
-    // Sizes are fixed per comparison so that the compiler compares in place.
-    auto sameRecord = [&](std::size_t offset, const Primitive& p) {
-        const bool twoRecords = p.recordLength() == kPrimitiveSize;
-        const std::size_t n = twoRecords ? kPrimitiveSize : kRecordSize;
-        if (offset > image.size() || n > image.size() - offset) return false;
-        return twoRecords
-                   ? std::memcmp(image.data() + offset, p.bytes().data(), kPrimitiveSize) == 0
-                   : std::memcmp(image.data() + offset, p.bytes().data(), kRecordSize) == 0;
-    };
-    auto sameSlot = [&](std::size_t slot, const DirectoryEntry& entry) {
-        const std::size_t offset = slotOffset(slot);
-        return offset + kSlotSize <= image.size() &&
-               std::memcmp(image.data() + offset, entry.bytes.data(), kSlotSize) == 0;
-    };
-    const auto header = libraryHeader();
-    if (image.size() < kHeaderSize || std::memcmp(image.data(), header.data(), kHeaderSize) != 0) {
-        return 0;
+/// Compares the bytes a save would write with the file, component by component in the order
+/// the save writes them, without building anything: this runs over every record of every file
+/// checked. The caller has made sure the library can be saved.
+class SaveComparison {
+public:
+    SaveComparison(std::span<const std::uint8_t> image, SaveOrder order)
+        : image_(image), order_(order) {
+        const auto header = libraryHeader();
+        if (image.size() < kHeaderSize ||
+            std::memcmp(image.data(), header.data(), kHeaderSize) != 0) {
+            mismatch_ = 0;
+        }
     }
-    std::size_t position = kRecordAreaOffset;
-    std::size_t slot = 0;
-    // The offset of the first byte that differs in the component's slot or records, if any.
-    auto compareComponent = [&](const Component& component) -> std::optional<std::size_t> {
+
+    /// Compares the next component the save writes, unless a difference is known already.
+    void add(const Component& component) {
+        if (!mismatch_) mismatch_ = compare(component);
+    }
+
+    bool differs() const { return mismatch_.has_value(); }
+
+    /// Where the save first differs from the file, or none when it writes exactly the file,
+    /// once every component is added.
+    std::optional<std::size_t> finish() {
+        const DirectoryEntry empty = DirectoryEntry::emptySlot();
+        for (; !mismatch_ && slot_ < kSlotCount; ++slot_) {
+            if (!sameSlot(slot_, empty)) mismatch_ = slotOffset(slot_);
+        }
+        if (!mismatch_ && image_.size() != position_)
+            mismatch_ = std::min(image_.size(), position_);
+        return mismatch_;
+    }
+
+private:
+    // Sizes are fixed per comparison so that the compiler compares in place.
+    bool sameRecord(std::size_t offset, const Primitive& p, bool twoRecords) const {
+        const std::size_t n = twoRecords ? kPrimitiveSize : kRecordSize;
+        if (offset > image_.size() || n > image_.size() - offset) return false;
+        return twoRecords
+                   ? std::memcmp(image_.data() + offset, p.bytes().data(), kPrimitiveSize) == 0
+                   : std::memcmp(image_.data() + offset, p.bytes().data(), kRecordSize) == 0;
+    }
+
+    bool sameSlot(std::size_t slot, const DirectoryEntry& entry) const {
+        const std::size_t offset = slotOffset(slot);
+        return offset + kSlotSize <= image_.size() &&
+               std::memcmp(image_.data() + offset, entry.bytes.data(), kSlotSize) == 0;
+    }
+
+    /// The offset of the first byte that differs in the component's slot or records, if any.
+    std::optional<std::size_t> compare(const Component& component) {
         DirectoryEntry entry = component.entry();
         entry.setPrimitiveCount(component.primitiveCount());
-        entry.setFirstRecordIndex(static_cast<std::int32_t>(position / kRecordSize));
-        if (!sameSlot(slot, entry)) return slotOffset(slot);
-        ++slot;
+        entry.setFirstRecordIndex(static_cast<std::int32_t>(position_ / kRecordSize));
+        if (!sameSlot(slot_, entry)) return slotOffset(slot_);
+        ++slot_;
+        // The kind is taken once per primitive and tested as a plain value: this loop runs over
+        // every primitive of every file checked. A primitive of no kept kind is never written.
         const auto& primitives = component.primitives();
-        if (order == SaveOrder::AsLoaded) {
+        if (order_ == SaveOrder::AsLoaded) {
             for (const auto& p : primitives) {
-                if (!sameRecord(position, p)) return position;
-                position += p.recordLength();
+                const auto kind = p.kind();
+                if (!kind) continue;
+                const bool twoRecords = takesTwoRecords(*kind);
+                if (!sameRecord(position_, p, twoRecords)) return position_;
+                position_ += twoRecords ? kPrimitiveSize : kRecordSize;
             }
             return std::nullopt;
         }
-        // One pass from the tail of the list, which touches each primitive once: the head
-        // primitives come in the order they are written, from the start of the records on, and
-        // the tail ones in reverse, from the end back. Every head record lies before every tail
-        // record, so the first head record that differs is the first difference, and otherwise
-        // the last tail record found to differ is.
-        const std::size_t end = position + component.recordBytes();
+        // One pass from the tail of the list: the head primitives come in the order they are
+        // written, from the start of the records on, and the tail ones in reverse, from the end
+        // back. Every head record lies before every tail record, so the first head record that
+        // differs is the first difference, and otherwise the last tail record found to differ is.
+        const std::size_t end = position_ + component.recordBytes();
         std::size_t tailPosition = end;
         std::optional<std::size_t> tailMismatch;
         for (auto p = primitives.rbegin(); p != primitives.rend(); ++p) {
-            if (isDrawnAtTail(*p)) {
-                tailPosition -= p->recordLength();
-                if (!sameRecord(tailPosition, *p)) tailMismatch = tailPosition;
+            const auto kind = p->kind();
+            if (!kind) continue;
+            const bool twoRecords = takesTwoRecords(*kind);
+            const std::size_t length = twoRecords ? kPrimitiveSize : kRecordSize;
+            if (isDrawnAtTail(*kind, p->layer())) {
+                tailPosition -= length;
+                if (!sameRecord(tailPosition, *p, twoRecords)) tailMismatch = tailPosition;
             } else {
-                if (!sameRecord(position, *p)) return position;
-                position += p->recordLength();
+                if (!sameRecord(position_, *p, twoRecords)) return position_;
+                position_ += length;
             }
         }
         if (tailMismatch) return tailMismatch;
-        position = end;
+        position_ = end;
         return std::nullopt;
-    };
-    const auto& components = library.components();
-    if (order == SaveOrder::AsLoaded) {
-        for (const auto& c : components) {
-            if (const auto mismatch = compareComponent(*c)) return mismatch;
-        }
-    } else {
-        for (auto c = components.rbegin(); c != components.rend(); ++c) {
-            if (const auto mismatch = compareComponent(**c)) return mismatch;
-        }
     }
-    const DirectoryEntry empty = DirectoryEntry::emptySlot();
-    for (; slot < kSlotCount; ++slot) {
-        if (!sameSlot(slot, empty)) return slotOffset(slot);
-    }
-    if (image.size() != position) return std::min(image.size(), position);
-    return std::nullopt;
-}
+
+    std::span<const std::uint8_t> image_;
+    SaveOrder order_;
+    std::size_t position_ = kRecordAreaOffset;
+    std::size_t slot_ = 0;
+    std::optional<std::size_t> mismatch_;
+};
 
 class ImageChecker {
 public:
@@ -299,8 +320,8 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
         if (!record) break;
         const std::uint8_t layer = (*record)[primitive_offset::kLayer];
         const std::uint8_t type = (*record)[primitive_offset::kType];
-        const auto kind = primitiveType(type);
-        if (!kind) {
+        const auto known = primitiveType(type);
+        if (!known) [[unlikely]] {
             add(FindingKind::UnknownRecordType, slot, name, position,
                 "a record of type " + std::to_string(type) +
                     ", which no component keeps: a save drops it and lowers the count",
@@ -308,33 +329,35 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
             position += kRecordSize;
             continue;
         }
-        const bool twoRecords = takesTwoRecords(*kind);
+        // A plain value from here on: this loop runs over every record of every file checked.
+        const PrimitiveType kind = *known;
+        const bool twoRecords = takesTwoRecords(kind);
         // The first record lies whole in the image; of the second, what the file holds.
         const std::uint8_t* bytes = record->data();
         const std::size_t got = std::min(kPrimitiveSize, image_.size() - position);
-        if (twoRecords && got < kPrimitiveSize) {
+        if (twoRecords && got < kPrimitiveSize) [[unlikely]] {
             add(FindingKind::SecondRecordCut, slot, name, position + kRecordSize,
                 "the file cuts the second record of this " +
-                    std::string(*kind == PrimitiveType::Pad ? "Pad" : "String") + " after " +
+                    std::string(kind == PrimitiveType::Pad ? "Pad" : "String") + " after " +
                     number(got - kRecordSize) + " of 16 bytes; a save fills the rest with zeros",
                 false);
         }
-        if (layer < 1 || layer > kLastLayer) {
+        if (layer < 1 || layer > kLastLayer) [[unlikely]] {
             add(FindingKind::LayerOutOfRange, slot, name, position,
                 "a primitive on layer " + std::to_string(layer) + ", outside 1 to 13", false);
         }
-        if (*kind == PrimitiveType::Pad) {
+        if (kind == PrimitiveType::Pad) {
             const std::uint8_t shape = bytes[pad_offset::kShape];
-            if (shape < 1 || shape > 4) {
+            if (shape < 1 || shape > 4) [[unlikely]] {
                 add(FindingKind::PadShapeUnknown, slot, name, position + pad_offset::kShape,
                     "a Pad of shape " + std::to_string(shape) +
                         ", outside 1 to 4: kept but not drawn",
                     false);
             }
         }
-        if (*kind == PrimitiveType::String) {
+        if (kind == PrimitiveType::String) {
             const std::uint8_t orientation = bytes[string_offset::kOrientation];
-            if (!knownOrientation(orientation)) {
+            if (!knownOrientation(orientation)) [[unlikely]] {
                 add(FindingKind::OrientationUnknown, slot, name,
                     position + string_offset::kOrientation,
                     "a String of orientation " + std::to_string(orientation) +
@@ -344,14 +367,14 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
             // A length byte the file cuts off is taken as 0, as the loader does.
             const std::uint8_t textLength =
                 got > string_offset::kTextLength ? bytes[string_offset::kTextLength] : 0;
-            if (textLength > kTextCapacity) {
+            if (textLength > kTextCapacity) [[unlikely]] {
                 add(FindingKind::TextTooLong, slot, name, position + string_offset::kTextLength,
                     "a String whose textLength is " + std::to_string(textLength) +
                         ", above 13: its 13 characters are drawn; kept as it is",
                     false);
             }
         }
-        if (isDrawnAtTail(*kind, layer)) {
+        if (isDrawnAtTail(kind, layer)) {
             tailSeen = true;
         } else {
             ++headKinds;
@@ -490,15 +513,30 @@ bool ImageChecker::hasStructuralFinding() const {
 }
 
 void ImageChecker::checkRoundTrip() {
+    // A file laid out as a save lays it comes back after two round trips; anything else must be
+    // explained by a finding of the raw reading, or the check says it does not know why. The
+    // second save writes the components in slot order, so it is compared as the load reads
+    // each one.
+    const bool explained = tailPrimitivesMove_ || hasStructuralFinding();
+    SaveComparison secondSave(image_, SaveOrder::AfterReload);
     Library library;
     PlainNameList names;
-    library.loadImage(image_, names);
+    if (explained) {
+        library.loadImage(image_, names);
+    } else {
+        library.loadImage(image_, names, [&](const Component& c) { secondSave.add(c); });
+    }
     report_.componentCount = library.size();
     if (const auto writable = library.checkWritable(); !writable) {
         add(FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + writable.reason, true);
         return;
     }
-    report_.reproducesFile = !saveMismatch(library, image_, SaveOrder::AsLoaded);
+    SaveComparison firstSave(image_, SaveOrder::AsLoaded);
+    for (const auto& component : library.components()) {
+        firstSave.add(*component);
+        if (firstSave.differs()) break;
+    }
+    report_.reproducesFile = !firstSave.finish();
     if (report_.reproducesFile) return;
 
     if (library.size() >= 2 || primitivesReordered_) {
@@ -507,15 +545,13 @@ void ImageChecker::checkRoundTrip() {
             "primitives (MultiLayer Pads and Vias last)";
         if (tailPrimitivesMove_) {
             message += "; MultiLayer Pads or Vias before other primitives stay last after it";
-        } else if (!hasStructuralFinding()) {
+        } else if (!explained) {
             message += "; a second save restores the order";
         }
         add(FindingKind::OrderReversed, {}, {}, {}, std::move(message), false);
     }
-    // A file laid out as a save lays it comes back after two round trips; anything else must be
-    // explained by a finding above, or the check says it does not know why.
-    if (tailPrimitivesMove_ || hasStructuralFinding()) return;
-    if (const auto mismatch = saveMismatch(library, image_, SaveOrder::AfterReload)) {
+    if (explained) return;
+    if (const auto mismatch = secondSave.finish()) {
         add(FindingKind::RoundTripDiffers, {}, {}, *mismatch,
             "a save changes the file here for a reason the check does not know", true);
     }
