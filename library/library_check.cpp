@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <map>
 #include <utility>
 
 namespace {
@@ -203,6 +202,79 @@ private:
     std::size_t slot_ = 0;
     std::optional<std::size_t> mismatch_;
 };
+
+/// A name finding by name can reach, at a place of the caller's (a slot or a list position).
+struct NamedPlace {
+    std::size_t place;
+    std::string_view name;
+};
+
+/// Two names finding by name cannot tell apart: the one at `at` and the one at `other`, both
+/// indices into the names given.
+struct NameClash {
+    FindingKind kind;  ///< DuplicateName or DuplicateNameCase
+    std::size_t at;
+    std::size_t other;
+};
+
+/// The clashes among `names`, given in the order of their places. Of equal names, finding by
+/// name gives the first when `firstIsFound` and the last otherwise; each other one is a
+/// DuplicateName whose `other` is the one found. Of distinct names that differ only in letter
+/// case, each after the first to appear is a DuplicateNameCase at its first place, whose `other`
+/// is the first place of the first. In the order of the names given, a DuplicateName before a
+/// DuplicateNameCase at the same place. Sorting instead of maps keeps this free of an
+/// allocation per name.
+std::vector<NameClash> nameClashes(std::span<const NamedPlace> names, bool firstIsFound) {
+    struct Keyed {
+        std::string folded;
+        std::size_t index;  // into `names`
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        keyed.push_back({upperAscii(std::string(names[i].name)), i});
+    }
+    // Equal folded names together; within them equal names together; each in order of place.
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.folded != b.folded) return a.folded < b.folded;
+        if (names[a.index].name != names[b.index].name) {
+            return names[a.index].name < names[b.index].name;
+        }
+        return a.index < b.index;
+    });
+    std::vector<NameClash> clashes;
+    for (std::size_t run = 0; run < keyed.size();) {
+        std::size_t runEnd = run;
+        while (runEnd < keyed.size() && keyed[runEnd].folded == keyed[run].folded) ++runEnd;
+        // The first place among the names of this run: where the first distinct one appears.
+        std::size_t firstIndex = keyed[run].index;
+        for (std::size_t k = run; k < runEnd; ++k)
+            firstIndex = std::min(firstIndex, keyed[k].index);
+        for (std::size_t group = run; group < runEnd;) {
+            std::size_t groupEnd = group;
+            while (groupEnd < runEnd &&
+                   names[keyed[groupEnd].index].name == names[keyed[group].index].name) {
+                ++groupEnd;
+            }
+            const std::size_t found = keyed[firstIsFound ? group : groupEnd - 1].index;
+            for (std::size_t k = group; k < groupEnd; ++k) {
+                if (keyed[k].index != found) {
+                    clashes.push_back({FindingKind::DuplicateName, keyed[k].index, found});
+                }
+            }
+            const std::size_t front = keyed[group].index;
+            if (front != firstIndex) {
+                clashes.push_back({FindingKind::DuplicateNameCase, front, firstIndex});
+            }
+            group = groupEnd;
+        }
+        run = runEnd;
+    }
+    std::sort(clashes.begin(), clashes.end(), [](const NameClash& a, const NameClash& b) {
+        return a.at != b.at ? a.at < b.at : a.kind < b.kind;
+    });
+    return clashes;
+}
 
 class ImageChecker {
 public:
@@ -447,36 +519,25 @@ void ImageChecker::checkRecord(std::size_t slot, const std::string& name, std::s
 }
 
 void ImageChecker::checkNames() {
-    // Slots in order, grouped by exact name and, among the distinct names, by letter case.
-    std::map<std::string, std::vector<std::size_t>> exact;
-    std::vector<std::string> order;
-    for (std::size_t i = 0; i < components_.size(); ++i) {
-        if (!components_[i].findable) continue;
-        auto& group = exact[components_[i].name];
-        if (group.empty()) order.push_back(components_[i].name);
-        group.push_back(i);
+    std::vector<NamedPlace> names;
+    names.reserve(components_.size());
+    for (const auto& c : components_) {
+        if (c.findable) names.push_back({c.slot, c.name});
     }
-    auto nameOffset = [](std::size_t slot) { return slotOffset(slot) + entry_offset::kName; };
-    std::map<std::string, std::size_t> folded;
-    for (const auto& name : order) {
-        const auto& group = exact[name];
-        // The loader puts later slots nearer the head, so finding by name gives the last one.
-        const std::size_t found = components_[group.back()].slot;
-        for (std::size_t k = 0; k + 1 < group.size(); ++k) {
-            const auto& c = components_[group[k]];
-            add(FindingKind::DuplicateName, c.slot, c.name, nameOffset(c.slot),
-                "the same name as slot " + number(found) +
+    // The loader puts later slots nearer the head, so finding by name gives the last one.
+    for (const NameClash& clash : nameClashes(names, false)) {
+        const std::size_t slot = names[clash.at].place;
+        const std::string name(names[clash.at].name);
+        const std::size_t offset = slotOffset(slot) + entry_offset::kName;
+        const std::size_t other = names[clash.other].place;
+        if (clash.kind == FindingKind::DuplicateName) {
+            add(FindingKind::DuplicateName, slot, name, offset,
+                "the same name as slot " + number(other) +
                     ", which finding by name gives instead: this one can never be found",
                 false);
-        }
-        const std::string key = upperAscii(name);
-        if (const auto first = folded.find(key); first != folded.end()) {
-            const auto& c = components_[group.front()];
-            add(FindingKind::DuplicateNameCase, c.slot, c.name, nameOffset(c.slot),
-                "differs only in letter case from the name in slot " + number(first->second),
-                false);
         } else {
-            folded.emplace(key, components_[group.front()].slot);
+            add(FindingKind::DuplicateNameCase, slot, name, offset,
+                "differs only in letter case from the name in slot " + number(other), false);
         }
     }
 }
@@ -698,40 +759,41 @@ std::vector<Finding> checkLibrary(const Library& library) {
         findings.push_back(
             {FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + writable.reason, true});
     }
-    std::map<std::string, std::size_t> exact;
-    std::map<std::string, std::size_t> folded;
     const auto& components = library.components();
+    std::vector<std::string> listed(components.size());
+    std::vector<NamedPlace> names;
+    names.reserve(components.size());
     for (std::size_t i = 0; i < components.size(); ++i) {
         const auto& entry = components[i]->entry();
-        const std::string name = entry.displayName();
-        if (entry.nameLength() < 1 ||
-            static_cast<std::size_t>(entry.nameLength()) > kTextCapacity ||
-            name.size() != static_cast<std::size_t>(entry.nameLength())) {
-            continue;  // never found by name anyway
+        listed[i] = entry.displayName();
+        // A name that is empty, too long or cut by a zero byte is never found by name anyway.
+        if (entry.nameLength() >= 1 &&
+            static_cast<std::size_t>(entry.nameLength()) <= kTextCapacity &&
+            listed[i].size() == static_cast<std::size_t>(entry.nameLength())) {
+            names.push_back({i, listed[i]});
         }
-        if (const auto found = exact.find(name); found != exact.end()) {
+    }
+    // Finding by name gives the first from the head.
+    for (const NameClash& clash : nameClashes(names, true)) {
+        const std::size_t at = names[clash.at].place;
+        const std::size_t other = names[clash.other].place;
+        if (clash.kind == FindingKind::DuplicateName) {
             findings.push_back({FindingKind::DuplicateName,
-                                i,
-                                name,
+                                at,
+                                listed[at],
                                 {},
-                                "the same name as position " + number(found->second) +
+                                "the same name as position " + number(other) +
                                     ", which finding by name gives instead: this one can never "
                                     "be found",
                                 false});
-            continue;
-        }
-        exact.emplace(name, i);
-        std::string key = upperAscii(name);
-        if (const auto found = folded.find(key); found != folded.end()) {
+        } else {
             findings.push_back(
                 {FindingKind::DuplicateNameCase,
-                 i,
-                 name,
+                 at,
+                 listed[at],
                  {},
-                 "differs only in letter case from the name at position " + number(found->second),
+                 "differs only in letter case from the name at position " + number(other),
                  false});
-        } else {
-            folded.emplace(std::move(key), i);
         }
     }
     return findings;

@@ -372,6 +372,43 @@ TEST(LibraryCheck, DuplicateIsReportedOnTheSlotThatCannotBeFound) {
     EXPECT_EQ(slots, (std::vector<std::size_t>{0, 1}));
 }
 
+std::string clashesOf(const std::vector<Finding>& findings) {
+    std::string text;
+    for (const auto& f : findings) {
+        if (f.kind != K::DuplicateName && f.kind != K::DuplicateNameCase) continue;
+        text += std::string(findingKindName(f.kind)) + " " + std::to_string(*f.slot) + " " +
+                *f.componentName + " (" + f.message.substr(f.message.find_first_of("0123456789")) +
+                ");";
+    }
+    return text;
+}
+
+// The same names in a file and in memory: a file's later slot is the one found by name, a
+// library's first position is. The case clash goes on the first place of the later name.
+TEST(LibraryCheck, NameClashesNameTheOneFoundInFilesAndInMemory) {
+    const std::vector<std::string> names{"R1", "r1", "R2", "R1", "r1"};
+    LibraryFileBuilder file;
+    Library library;
+    PlainNameList list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        file.slot(i, makeEntry(names[i], 0, 401));
+        // Each copy goes to the head, so list positions run the other way round.
+        library.addCopy(Component(makeEntry(names[names.size() - 1 - i], 0, 0)), list);
+    }
+    EXPECT_EQ(clashesOf(checkLibraryImage(file.bytes()).findings),
+              "duplicate-name 0 R1 (3, which finding by name gives instead: this one can never be "
+              "found);"
+              "duplicate-name 1 r1 (4, which finding by name gives instead: this one can never be "
+              "found);"
+              "duplicate-name-case 1 r1 (0);");
+    EXPECT_EQ(clashesOf(checkLibrary(library)),
+              "duplicate-name-case 1 r1 (0);"
+              "duplicate-name 3 R1 (0, which finding by name gives instead: this one can never be "
+              "found);"
+              "duplicate-name 4 r1 (1, which finding by name gives instead: this one can never be "
+              "found);");
+}
+
 // Records that alias each other until the copies no longer fit below index 32,767.
 TEST(LibraryCheck, ALibraryNoFileCanHoldIsRefused) {
     LibraryFileBuilder file;
