@@ -1,14 +1,19 @@
 // Loading and saving a full library (200 components, records up to the last index the format
-// can address), side by side with only reading and writing the same bytes.
+// can address), side by side with only reading and writing the same bytes; and checking library
+// images beside loading the same images, since a check must cost little more than the load.
 
 #include "library.h"
+#include "library_check.h"
 #include "primitive_factory.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
+#include <string>
 #include <unistd.h>
 #include <vector>
 
@@ -123,6 +128,86 @@ void buildImage(benchmark::State& state) {
     }
 }
 
+// Each image is loaded and checked from memory, so that the figures compare the work on the bytes
+// and not the disk.
+struct NamedImage {
+    std::string name;
+    std::vector<std::uint8_t> bytes;
+};
+
+std::vector<NamedImage> checkedImages() {
+    std::vector<NamedImage> images;
+    auto addFolder = [&](const fs::path& folder) {
+        std::vector<fs::path> paths;
+        std::error_code error;
+        for (const auto& item : fs::directory_iterator(folder, error)) {
+            if (item.path().extension() == ".LIB") paths.push_back(item.path());
+        }
+        std::sort(paths.begin(), paths.end());
+        for (const auto& path : paths) {
+            if (auto bytes = readFilePrefix(path.string(), kMaxUsefulFileSize)) {
+                images.push_back({path.filename().string(), std::move(*bytes)});
+            }
+        }
+    };
+    addFolder(SHARED_LIBRARIES_DIR);
+    addFolder(SAMPLES_DIR);
+    images.push_back({"FULL.LIB", files().bytes});
+    return images;
+}
+
+void loadImage(benchmark::State& state, const std::vector<std::uint8_t>* image) {
+    for (auto _ : state) {
+        Library library;
+        PlainNameList names;
+        library.loadImage(*image, names);
+        benchmark::DoNotOptimize(library.size());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image->size()));
+}
+
+// The thread's processor time, so that other work on a shared machine does not enter a ratio.
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The check of an image, with a load of the same image timed beside it in every iteration: the
+// time shown is the check's, and "ratio" is the check's time over the load's.
+void checkImage(benchmark::State& state, const std::vector<std::uint8_t>* image) {
+    double loading = 0;
+    double checking = 0;
+    for (auto _ : state) {
+        const double before = threadSeconds();
+        {
+            Library library;
+            PlainNameList names;
+            library.loadImage(*image, names);
+            benchmark::DoNotOptimize(library.size());
+        }
+        const double loaded = threadSeconds();
+        benchmark::DoNotOptimize(checkLibraryImage(*image).findings.size());
+        const double checked = threadSeconds();
+        loading += loaded - before;
+        checking += checked - loaded;
+        state.SetIterationTime(checked - loaded);
+    }
+    state.counters["ratio"] = checking / loading;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image->size()));
+}
+
+void registerCheckBenchmarks() {
+    static const std::vector<NamedImage> images = checkedImages();
+    for (const auto& image : images) {
+        benchmark::RegisterBenchmark(("loadImage/" + image.name).c_str(), loadImage, &image.bytes)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("checkImage/" + image.name).c_str(), checkImage, &image.bytes)
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
+    }
+}
+
 BENCHMARK(rawRead)->Unit(benchmark::kMicrosecond);
 BENCHMARK(load)->Unit(benchmark::kMicrosecond);
 BENCHMARK(rawWrite)->Unit(benchmark::kMicrosecond);
@@ -132,4 +217,11 @@ BENCHMARK(buildImage)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    registerCheckBenchmarks();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

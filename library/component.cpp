@@ -11,6 +11,7 @@ std::unique_ptr<Component> Component::clone() const {
     copy->primitives_ = primitives_;
     copy->bounds_ = bounds_;
     copy->primitiveCount_ = primitiveCount_;
+    copy->recordBytes_ = recordBytes_;
     return copy;
 }
 
@@ -41,6 +42,7 @@ void Component::addPrimitive(Primitive primitive) {
     placed.setReadOrder(primitiveCount_);
     bounds_.merge(placed.computeBounds());
     ++primitiveCount_;
+    recordBytes_ += placed.recordLength();
 }
 
 void Component::readPrimitives(const ByteReader& file) {
@@ -62,9 +64,13 @@ void Component::readPrimitives(const ByteReader& file) {
         if (!first) break;
         const std::uint8_t layer = (*first)[primitive_offset::kLayer];
         const auto kind = primitiveType((*first)[primitive_offset::kType]);
-        if (kind) found.push_back({position, isDrawnAtTail(*kind, layer)});
         // An unknown type takes one record and is dropped.
-        position += kind && takesTwoRecords(*kind) ? 2 * kRecordSize : kRecordSize;
+        const std::size_t length = kind && takesTwoRecords(*kind) ? kPrimitiveSize : kRecordSize;
+        if (kind) {
+            found.push_back({position, isDrawnAtTail(*kind, layer)});
+            recordBytes_ += length;
+        }
+        position += length;
     }
 
     std::vector<Primitive> placed;
@@ -83,14 +89,6 @@ void Component::readPrimitives(const ByteReader& file) {
     }
     primitives_ = std::move(placed);
     primitiveCount_ += static_cast<std::int32_t>(found.size());
-}
-
-std::size_t Component::recordBytes() const {
-    std::size_t sum = 0;
-    for (const auto& primitive : primitives_) {
-        sum += primitive.recordLength();
-    }
-    return sum;
 }
 
 std::size_t Component::writeRecords(std::span<std::uint8_t> image, std::size_t position) const {

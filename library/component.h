@@ -49,8 +49,9 @@ public:
     /// The name as listed, 8-bit codes unconverted (see `DirectoryEntry::displayName`).
     std::string displayName() const { return entry_.displayName(); }
 
-    /// The bytes the primitives take in the record area.
-    std::size_t recordBytes() const;
+    /// The bytes the primitives take in the record area, kept as primitives come in so that
+    /// sizing a save does not walk them.
+    std::size_t recordBytes() const { return recordBytes_; }
 
     /// Writes the records in list order from `position` on and returns the position after them.
     std::size_t writeRecords(std::span<std::uint8_t> image, std::size_t position) const;
@@ -60,4 +61,5 @@ private:
     std::vector<Primitive> primitives_;
     Bounds bounds_ = Bounds::initial();
     std::int32_t primitiveCount_ = 0;
+    std::size_t recordBytes_ = 0;
 };

@@ -15,7 +15,8 @@ bool Library::load(const std::string& path, NameList& names) {
     return image && loadImage(*image, names);
 }
 
-bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
+bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names,
+                        const std::function<void(const Component&)>& onRead) {
     components_.clear();
     names.clear();
     if (!hasLibrarySignature(image)) return false;
@@ -29,6 +30,7 @@ bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
         Component& added = *component;
         insertAtHead(std::move(component), names);
         added.readPrimitives(file);
+        if (onRead) onRead(added);
     }
     return true;
 }
@@ -69,10 +71,31 @@ std::size_t Library::totalRecordBytes() const {
     return sum;
 }
 
-SaveResult Library::buildImage(std::vector<std::uint8_t>& image) const {
+SaveResult Library::checkWritable() const {
     if (components_.size() > kSlotCount) {
         return SaveResult::failure("The library holds " + std::to_string(components_.size()) +
                                    " components; a library file has room for 200.");
+    }
+    std::size_t position = kRecordAreaOffset;
+    for (const auto& component : components_) {
+        if (static_cast<std::int64_t>(position / kRecordSize) > kMaxRecordIndex) {
+            return SaveResult::failure(
+                "The library is too large for a library file: the records of \"" +
+                component->displayName() + "\" would start beyond record 32,767.");
+        }
+        if (component->primitiveCount() > kMaxPrimitiveCount) {
+            return SaveResult::failure("The component \"" + component->displayName() +
+                                       "\" has more than 32,767 primitives.");
+        }
+        position += component->recordBytes();
+    }
+    return SaveResult::success();
+}
+
+SaveResult Library::buildImage(std::vector<std::uint8_t>& image) const {
+    if (auto writable = checkWritable(); !writable) {
+        image.clear();
+        return writable;
     }
     image.assign(kRecordAreaOffset + totalRecordBytes(), 0);
     const auto header = libraryHeader();
@@ -81,21 +104,9 @@ SaveResult Library::buildImage(std::vector<std::uint8_t>& image) const {
     std::size_t position = kRecordAreaOffset;
     std::size_t slot = 0;
     for (const auto& component : components_) {
-        const auto index = static_cast<std::int64_t>(position / kRecordSize);
-        if (index > kMaxRecordIndex) {
-            image.clear();
-            return SaveResult::failure(
-                "The library is too large for a library file: the records of \"" +
-                component->displayName() + "\" would start beyond record 32,767.");
-        }
-        if (component->primitiveCount() > kMaxPrimitiveCount) {
-            image.clear();
-            return SaveResult::failure("The component \"" + component->displayName() +
-                                       "\" has more than 32,767 primitives.");
-        }
         DirectoryEntry entry = component->entry();
         entry.setPrimitiveCount(component->primitiveCount());
-        entry.setFirstRecordIndex(static_cast<std::int32_t>(index));
+        entry.setFirstRecordIndex(static_cast<std::int32_t>(position / kRecordSize));
         std::copy(entry.bytes.begin(), entry.bytes.end(),
                   image.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + kSlotSize * slot));
         position = component->writeRecords(image, position);

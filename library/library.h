@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -27,8 +28,11 @@ public:
     /// the file was a library (callers that need not know may ignore it).
     bool load(const std::string& path, NameList& names);
 
-    /// `load` on a file image already in memory.
-    bool loadImage(std::span<const std::uint8_t> image, NameList& names);
+    /// `load` on a file image already in memory. `onRead`, when given, sees each component just
+    /// after its primitives are read, in slot order: a check compares them there, while they are
+    /// fresh in the cache, instead of walking the whole library once more.
+    bool loadImage(std::span<const std::uint8_t> image, NameList& names,
+                   const std::function<void(const Component&)>& onRead = {});
 
     /// The first component from the head whose name is exactly `text`, byte for byte; none for
     /// an empty text or one longer than 13 bytes.
@@ -46,8 +50,13 @@ public:
     const std::vector<std::unique_ptr<Component>>& components() const { return components_; }
     std::size_t size() const { return components_.size(); }
 
+    /// Whether this library can be written as a valid file, and if not why: too many
+    /// components, records beyond the reach of a 16-bit index, or too many primitives for one
+    /// entry. Builds nothing, so that a check can ask without writing an image.
+    SaveResult checkWritable() const;
+
     /// Builds the complete file image, or explains why this library cannot be written as a
-    /// valid file (too many components, or records beyond the reach of a 16-bit index).
+    /// valid file (see `checkWritable`).
     SaveResult buildImage(std::vector<std::uint8_t>& image) const;
 
     /// Writes the whole library to `path`, replacing the file only once all of it is written;

@@ -6,24 +6,17 @@
 #include "library.h"
 #include "library_format.h"
 #include "primitive.h"
+#include "record_layout.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <map>
 #include <utility>
 
 namespace {
 
-constexpr std::size_t kNameCapacity = 13;
-constexpr std::size_t kNameOffset = 3;
-constexpr std::size_t kNameLengthOffset = 2;
-constexpr std::size_t kPrimitiveCountOffset = 18;
-constexpr std::size_t kFirstRecordIndexOffset = 20;
-constexpr std::size_t kTextLengthOffset = 18;
-constexpr std::size_t kPadShapeOffset = 12;
-constexpr std::size_t kOrientationOffset = 9;
-constexpr std::uint8_t kMaxLayer = 13;
+/// Layers run from 1 to the MultiLayer, the highest.
+constexpr std::uint8_t kLastLayer = kMultiLayer;
 
 std::string number(std::size_t n) { return std::to_string(n); }
 
@@ -37,6 +30,54 @@ std::string upperAscii(std::string text) {
 bool knownOrientation(std::int32_t code) {
     return (code >= 0 && code <= 3) || (code >= 16 && code <= 19);
 }
+
+bool layerInRange(std::uint8_t layer) { return layer >= 1 && layer <= kLastLayer; }
+
+bool padShapeKnown(std::uint8_t shape) { return shape >= 1 && shape <= 4; }
+
+bool textFits(std::uint8_t textLength) { return textLength <= kTextCapacity; }
+
+/// Whether a record of a kept `kind` gives no finding at all, so that the common case costs a
+/// few comparisons. `bytes` holds the first record whole and `got` bytes of the primitive in
+/// all; a Pad or String cut short always gives one.
+bool plainRecord(PrimitiveType kind, const std::uint8_t* bytes, std::size_t got) {
+    if (!layerInRange(bytes[primitive_offset::kLayer])) return false;
+    switch (kind) {
+        case PrimitiveType::Pad:
+            return got == kPrimitiveSize && padShapeKnown(bytes[pad_offset::kShape]);
+        case PrimitiveType::String:
+            return got == kPrimitiveSize && knownOrientation(bytes[string_offset::kOrientation]) &&
+                   textFits(bytes[string_offset::kTextLength]);
+        default:
+            return true;
+    }
+}
+
+/// Whether the `N` bytes at `a` and at `b` are the same, compared in 8-byte words: these
+/// comparisons run for every slot and record of every file checked, and the C library's memcmp
+/// is a call each time.
+template <std::size_t N>
+bool sameBytes(const std::uint8_t* a, const std::uint8_t* b) {
+    static_assert(N % 8 == 0);
+    std::uint64_t difference = 0;
+    for (std::size_t i = 0; i < N; i += 8) {
+        std::uint64_t x = 0;
+        std::uint64_t y = 0;
+        std::memcpy(&x, a + i, 8);
+        std::memcpy(&y, b + i, 8);
+        difference |= x ^ y;
+    }
+    return difference == 0;
+}
+
+/// The empty-slot pattern, made once.
+const DirectoryEntry& emptySlotPattern() {
+    static const DirectoryEntry pattern = DirectoryEntry::emptySlot();
+    return pattern;
+}
+
+/// The offset of the directory slot `slot`.
+constexpr std::size_t slotOffset(std::size_t slot) { return kHeaderSize + kSlotSize * slot; }
 
 /// The bytes one component reads, as the loader walks them.
 struct Block {
@@ -52,67 +93,187 @@ struct RawComponent {
     bool findable;  // nameLength 1 to 13 and no zero byte inside it
 };
 
-inline bool placedAtTail(const Primitive& primitive) {
-    const std::uint8_t type = primitive.type();
-    return type == static_cast<std::uint8_t>(PrimitiveType::Via) ||
-           (type == static_cast<std::uint8_t>(PrimitiveType::Pad) &&
-            primitive.layer() == kMultiLayer);
-}
+/// Which save of a loaded library a comparison stands for.
+enum class SaveOrder {
+    /// The save of the library as loaded: components and primitives in list order.
+    AsLoaded,
+    /// The save after that save is loaded again. The load puts each component at the head, and
+    /// within a component puts the primitives drawn at the tail there in their order and the
+    /// others at the head, so the components come in reverse list order, then each component's
+    /// head primitives reversed, then its tail primitives as they are.
+    AfterReload,
+};
 
-/// Whether loading the image `library` saves and saving it again gives `image` back, and if not,
-/// the first offset that differs. That load puts each component at the head, and within a
-/// component puts MultiLayer Pads and Vias at the tail in their order and the others at the head;
-/// the second save is compared as it would be written, without building anything. The caller has
-/// made sure the library can be saved.
-std::optional<std::size_t> secondSaveMismatch(const Library& library,
-                                              std::span<const std::uint8_t> image,
-                                              std::size_t savedSize) {
-    // Sizes are fixed per comparison so that the compiler compares in place: this runs once per
-    // record of every file checked.
-    auto sameRecord = [&](std::size_t offset, const std::uint8_t* bytes, bool twoRecords) {
+/// Compares the bytes a save would write with the file, component by component in the order
+/// the save writes them, without building anything: this runs over every record of every file
+/// checked. The caller has made sure the library can be saved.
+class SaveComparison {
+public:
+    SaveComparison(std::span<const std::uint8_t> image, SaveOrder order)
+        : image_(image), order_(order) {
+        const auto header = libraryHeader();
+        if (image.size() < kHeaderSize ||
+            std::memcmp(image.data(), header.data(), kHeaderSize) != 0) {
+            mismatch_ = 0;
+        }
+    }
+
+    /// Compares the next component the save writes, unless a difference is known already.
+    void add(const Component& component) {
+        if (!mismatch_) mismatch_ = compare(component);
+    }
+
+    bool differs() const { return mismatch_.has_value(); }
+
+    /// Where the save first differs from the file, or none when it writes exactly the file,
+    /// once every component is added.
+    std::optional<std::size_t> finish() {
+        for (; !mismatch_ && slot_ < kSlotCount; ++slot_) {
+            if (!sameSlot(slot_, emptySlotPattern())) mismatch_ = slotOffset(slot_);
+        }
+        if (!mismatch_ && image_.size() != position_)
+            mismatch_ = std::min(image_.size(), position_);
+        return mismatch_;
+    }
+
+private:
+    // Sizes are fixed per comparison so that the compiler compares in place.
+    bool sameRecord(std::size_t offset, const Primitive& p, bool twoRecords) const {
         const std::size_t n = twoRecords ? kPrimitiveSize : kRecordSize;
-        if (offset + n > image.size()) return false;
-        return twoRecords ? std::memcmp(image.data() + offset, bytes, kPrimitiveSize) == 0
-                          : std::memcmp(image.data() + offset, bytes, kRecordSize) == 0;
-    };
-    auto sameSlot = [&](std::size_t slot, const DirectoryEntry& entry) {
-        const std::size_t offset = kHeaderSize + kSlotSize * slot;
-        return offset + kSlotSize <= image.size() &&
-               std::memcmp(image.data() + offset, entry.bytes.data(), kSlotSize) == 0;
-    };
-    const auto header = libraryHeader();
-    if (image.size() < kHeaderSize || std::memcmp(image.data(), header.data(), kHeaderSize) != 0) {
-        return 0;
+        if (offset > image_.size() || n > image_.size() - offset) return false;
+        return twoRecords ? sameBytes<kPrimitiveSize>(image_.data() + offset, p.bytes().data())
+                          : sameBytes<kRecordSize>(image_.data() + offset, p.bytes().data());
     }
-    std::size_t position = kRecordAreaOffset;
-    std::size_t slot = 0;
-    const auto& components = library.components();
-    for (auto c = components.rbegin(); c != components.rend(); ++c, ++slot) {
-        DirectoryEntry entry = (*c)->entry();
-        entry.setPrimitiveCount((*c)->primitiveCount());
-        entry.setFirstRecordIndex(static_cast<std::int32_t>(position / kRecordSize));
-        if (!sameSlot(slot, entry)) return kHeaderSize + kSlotSize * slot;
-        auto record = [&](const Primitive& p) {
-            const auto kind = p.kind();
-            const bool two = kind == PrimitiveType::Pad || kind == PrimitiveType::String;
-            if (!sameRecord(position, p.bytes().data(), two)) return false;
-            position += two ? kPrimitiveSize : kRecordSize;
-            return true;
-        };
-        const auto& primitives = (*c)->primitives();
+
+    bool sameSlot(std::size_t slot, const DirectoryEntry& entry) const {
+        const std::size_t offset = slotOffset(slot);
+        return offset + kSlotSize <= image_.size() &&
+               sameBytes<kSlotSize>(image_.data() + offset, entry.bytes.data());
+    }
+
+    /// The offset of the first byte that differs in the component's slot or records, if any.
+    std::optional<std::size_t> compare(const Component& component) {
+        DirectoryEntry entry = component.entry();
+        entry.setPrimitiveCount(component.primitiveCount());
+        entry.setFirstRecordIndex(static_cast<std::int32_t>(position_ / kRecordSize));
+        if (!sameSlot(slot_, entry)) return slotOffset(slot_);
+        ++slot_;
+        // The kind is taken once per primitive and tested as a plain value: this loop runs over
+        // every primitive of every file checked. A primitive of no kept kind is never written.
+        const auto& primitives = component.primitives();
+        if (order_ == SaveOrder::AsLoaded) {
+            for (const auto& p : primitives) {
+                const auto kind = p.kind();
+                if (!kind) continue;
+                const bool twoRecords = takesTwoRecords(*kind);
+                if (!sameRecord(position_, p, twoRecords)) return position_;
+                position_ += twoRecords ? kPrimitiveSize : kRecordSize;
+            }
+            return std::nullopt;
+        }
+        // One pass from the tail of the list: the head primitives come in the order they are
+        // written, from the start of the records on, and the tail ones in reverse, from the end
+        // back. Every head record lies before every tail record, so the first head record that
+        // differs is the first difference, and otherwise the last tail record found to differ is.
+        const std::size_t end = position_ + component.recordBytes();
+        std::size_t tailPosition = end;
+        std::optional<std::size_t> tailMismatch;
         for (auto p = primitives.rbegin(); p != primitives.rend(); ++p) {
-            if (!placedAtTail(*p) && !record(*p)) return position;
+            const auto kind = p->kind();
+            if (!kind) continue;
+            const bool twoRecords = takesTwoRecords(*kind);
+            const std::size_t length = twoRecords ? kPrimitiveSize : kRecordSize;
+            if (isDrawnAtTail(*kind, p->layer())) {
+                tailPosition -= length;
+                if (!sameRecord(tailPosition, *p, twoRecords)) tailMismatch = tailPosition;
+            } else {
+                if (!sameRecord(position_, *p, twoRecords)) return position_;
+                position_ += length;
+            }
         }
-        for (const auto& p : primitives) {
-            if (placedAtTail(p) && !record(p)) return position;
+        if (tailMismatch) return tailMismatch;
+        position_ = end;
+        return std::nullopt;
+    }
+
+    std::span<const std::uint8_t> image_;
+    SaveOrder order_;
+    std::size_t position_ = kRecordAreaOffset;
+    std::size_t slot_ = 0;
+    std::optional<std::size_t> mismatch_;
+};
+
+/// A name finding by name can reach, at a place of the caller's (a slot or a list position).
+struct NamedPlace {
+    std::size_t place;
+    std::string_view name;
+};
+
+/// Two names finding by name cannot tell apart: the one at `at` and the one at `other`, both
+/// indices into the names given.
+struct NameClash {
+    FindingKind kind;  ///< DuplicateName or DuplicateNameCase
+    std::size_t at;
+    std::size_t other;
+};
+
+/// The clashes among `names`, given in the order of their places. Of equal names, finding by
+/// name gives the first when `firstIsFound` and the last otherwise; each other one is a
+/// DuplicateName whose `other` is the one found. Of distinct names that differ only in letter
+/// case, each after the first to appear is a DuplicateNameCase at its first place, whose `other`
+/// is the first place of the first. In the order of the names given, a DuplicateName before a
+/// DuplicateNameCase at the same place. Sorting instead of maps keeps this free of an
+/// allocation per name.
+std::vector<NameClash> nameClashes(std::span<const NamedPlace> names, bool firstIsFound) {
+    struct Keyed {
+        std::string folded;
+        std::size_t index;  // into `names`
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        keyed.push_back({upperAscii(std::string(names[i].name)), i});
+    }
+    // Equal folded names together; within them equal names together; each in order of place.
+    std::sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+        if (a.folded != b.folded) return a.folded < b.folded;
+        if (names[a.index].name != names[b.index].name) {
+            return names[a.index].name < names[b.index].name;
         }
+        return a.index < b.index;
+    });
+    std::vector<NameClash> clashes;
+    for (std::size_t run = 0; run < keyed.size();) {
+        std::size_t runEnd = run;
+        while (runEnd < keyed.size() && keyed[runEnd].folded == keyed[run].folded) ++runEnd;
+        // The first place among the names of this run: where the first distinct one appears.
+        std::size_t firstIndex = keyed[run].index;
+        for (std::size_t k = run; k < runEnd; ++k)
+            firstIndex = std::min(firstIndex, keyed[k].index);
+        for (std::size_t group = run; group < runEnd;) {
+            std::size_t groupEnd = group;
+            while (groupEnd < runEnd &&
+                   names[keyed[groupEnd].index].name == names[keyed[group].index].name) {
+                ++groupEnd;
+            }
+            const std::size_t found = keyed[firstIsFound ? group : groupEnd - 1].index;
+            for (std::size_t k = group; k < groupEnd; ++k) {
+                if (keyed[k].index != found) {
+                    clashes.push_back({FindingKind::DuplicateName, keyed[k].index, found});
+                }
+            }
+            const std::size_t front = keyed[group].index;
+            if (front != firstIndex) {
+                clashes.push_back({FindingKind::DuplicateNameCase, front, firstIndex});
+            }
+            group = groupEnd;
+        }
+        run = runEnd;
     }
-    const DirectoryEntry empty = DirectoryEntry::emptySlot();
-    for (; slot < kSlotCount; ++slot) {
-        if (!sameSlot(slot, empty)) return kHeaderSize + kSlotSize * slot;
-    }
-    if (image.size() != savedSize) return std::min(image.size(), savedSize);
-    return std::nullopt;
+    std::sort(clashes.begin(), clashes.end(), [](const NameClash& a, const NameClash& b) {
+        return a.at != b.at ? a.at < b.at : a.kind < b.kind;
+    });
+    return clashes;
 }
 
 class ImageChecker {
@@ -131,6 +292,8 @@ private:
     }
     void checkSlot(std::size_t slot, const DirectoryEntry& entry);
     void checkRecords(std::size_t slot, const DirectoryEntry& entry, const std::string& name);
+    void checkRecord(std::size_t slot, const std::string& name, std::size_t position,
+                     PrimitiveType kind, const std::uint8_t* bytes, std::size_t got);
     void checkNames();
     void checkLayout();
     void checkRoundTrip();
@@ -163,6 +326,8 @@ LibraryCheckReport ImageChecker::run() {
         return report_;
     }
     report_.isLibrary = true;
+    components_.reserve(kSlotCount);
+    blocks_.reserve(kSlotCount);
     const auto header = libraryHeader();
     if (!std::equal(header.begin(), header.begin() + 3, image_.begin())) {
         add(FindingKind::HeaderBytes, {}, {}, 0,
@@ -170,25 +335,28 @@ LibraryCheckReport ImageChecker::run() {
     }
 
     for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
-        const std::size_t offset = kHeaderSize + kSlotSize * slot;
+        const std::size_t offset = slotOffset(slot);
         DirectoryEntry entry;
-        const std::size_t got = file_.copy(offset, entry.bytes);
-        if (got < kSlotSize) {
-            // The loader takes a slot cut short, and every slot after it, as empty. The part that
-            // is there loses nothing when it is the start of the empty-slot pattern, or when it
-            // already shows the empty index.
-            const auto empty = DirectoryEntry::emptySlot();
-            const bool indexSeen = got >= kFirstRecordIndexOffset + 2;
-            const bool emptyPrefix =
-                std::equal(entry.bytes.begin(), entry.bytes.begin() + got, empty.bytes.begin());
-            const bool loses = indexSeen ? !entry.isEmpty() : !emptyPrefix;
-            add(FindingKind::DirectoryCut, slot, {}, offset,
-                "the file ends inside the directory: slots " + number(slot) +
-                    " to 199 are cut short and taken as empty",
-                loses);
-            break;
+        if (const auto whole = file_.view<kSlotSize>(offset)) {
+            // A copy of a fixed size, which the compiler makes in place.
+            std::memcpy(entry.bytes.data(), whole->data(), kSlotSize);
+            checkSlot(slot, entry);
+            continue;
         }
-        checkSlot(slot, entry);
+        const std::size_t got = file_.copy(offset, entry.bytes);
+        // The loader takes a slot cut short, and every slot after it, as empty. The part that
+        // is there loses nothing when it is the start of the empty-slot pattern, or when it
+        // already shows the empty index.
+        const auto empty = DirectoryEntry::emptySlot();
+        const bool indexSeen = got >= entry_offset::kFirstRecordIndex + 2;
+        const bool emptyPrefix =
+            std::equal(entry.bytes.begin(), entry.bytes.begin() + got, empty.bytes.begin());
+        const bool loses = indexSeen ? !entry.isEmpty() : !emptyPrefix;
+        add(FindingKind::DirectoryCut, slot, {}, offset,
+            "the file ends inside the directory: slots " + number(slot) +
+                " to 199 are cut short and taken as empty",
+            loses);
+        break;
     }
     checkNames();
     checkLayout();
@@ -197,9 +365,9 @@ LibraryCheckReport ImageChecker::run() {
 }
 
 void ImageChecker::checkSlot(std::size_t slot, const DirectoryEntry& entry) {
-    const std::size_t offset = kHeaderSize + kSlotSize * slot;
+    const std::size_t offset = slotOffset(slot);
     if (entry.isEmpty()) {
-        if (entry != DirectoryEntry::emptySlot()) {
+        if (!sameBytes<kSlotSize>(entry.bytes.data(), emptySlotPattern().bytes.data())) {
             add(FindingKind::JunkInEmptySlot, slot, {}, offset,
                 "an empty slot holds bytes other than the empty-slot pattern; a save writes the "
                 "pattern",
@@ -211,23 +379,23 @@ void ImageChecker::checkSlot(std::size_t slot, const DirectoryEntry& entry) {
     const auto nameLength = static_cast<std::size_t>(entry.nameLength());
     bool findable = true;
     if (nameLength == 0) {
-        add(FindingKind::NameEmpty, slot, name, offset + kNameLengthOffset,
+        add(FindingKind::NameEmpty, slot, name, offset + entry_offset::kNameLength,
             "nameLength is 0: the component is listed without a name and can never be found",
             false);
         findable = false;
-    } else if (nameLength > kNameCapacity) {
-        add(FindingKind::NameTooLong, slot, name, offset + kNameLengthOffset,
+    } else if (nameLength > kTextCapacity) {
+        add(FindingKind::NameTooLong, slot, name, offset + entry_offset::kNameLength,
             "nameLength is " + number(nameLength) +
                 ", above 13: listed by its first 13 bytes, never found by name; kept as it is",
             false);
         findable = false;
     }
-    const std::size_t shown = std::min(nameLength, kNameCapacity);
-    const auto* first = entry.bytes.data() + kNameOffset;
+    const std::size_t shown = std::min(nameLength, kTextCapacity);
+    const auto* first = entry.bytes.data() + entry_offset::kName;
     if (const auto* zero = std::find(first, first + shown, std::uint8_t{0});
         zero != first + shown) {
         add(FindingKind::ZeroInName, slot, name,
-            offset + kNameOffset + static_cast<std::size_t>(zero - first),
+            offset + entry_offset::kName + static_cast<std::size_t>(zero - first),
             "a zero byte inside the name: listed up to it, never found by name; kept as it is",
             false);
         findable = false;
@@ -241,7 +409,8 @@ void ImageChecker::checkSlot(std::size_t slot, const DirectoryEntry& entry) {
         // a file laid out as a save lays it is where the previous component's records end.
         if (count != 0 ||
             kRecordSize * static_cast<std::size_t>(std::max(index, 0)) != recordsEnd_) {
-            add(FindingKind::EntryWithoutPrimitives, slot, name, offset + kPrimitiveCountOffset,
+            add(FindingKind::EntryWithoutPrimitives, slot, name,
+                offset + entry_offset::kPrimitiveCount,
                 "the entry gives no primitives (count " + std::to_string(count) + ", index " +
                     std::to_string(index) + "); a save writes count 0 and a new index",
                 false);
@@ -269,60 +438,27 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
     for (; read < count; ++read) {
         const auto record = file_.view<kRecordSize>(position);
         if (!record) break;
-        const std::uint8_t layer = (*record)[0];
-        const auto kind = primitiveType((*record)[1]);
-        if (!kind) {
+        const std::uint8_t layer = (*record)[primitive_offset::kLayer];
+        const std::uint8_t type = (*record)[primitive_offset::kType];
+        const auto known = primitiveType(type);
+        if (!known) [[unlikely]] {
             add(FindingKind::UnknownRecordType, slot, name, position,
-                "a record of type " + std::to_string((*record)[1]) +
+                "a record of type " + std::to_string(type) +
                     ", which no component keeps: a save drops it and lowers the count",
                 true);
             position += kRecordSize;
             continue;
         }
-        const bool twoRecords = *kind == PrimitiveType::Pad || *kind == PrimitiveType::String;
+        // A plain value from here on: this loop runs over every record of every file checked.
+        const PrimitiveType kind = *known;
+        const bool twoRecords = takesTwoRecords(kind);
         // The first record lies whole in the image; of the second, what the file holds.
         const std::uint8_t* bytes = record->data();
         const std::size_t got = std::min(kPrimitiveSize, image_.size() - position);
-        if (twoRecords && got < kPrimitiveSize) {
-            add(FindingKind::SecondRecordCut, slot, name, position + kRecordSize,
-                "the file cuts the second record of this " +
-                    std::string(*kind == PrimitiveType::Pad ? "Pad" : "String") + " after " +
-                    number(got - kRecordSize) + " of 16 bytes; a save fills the rest with zeros",
-                false);
+        if (!plainRecord(kind, bytes, got)) [[unlikely]] {
+            checkRecord(slot, name, position, kind, bytes, got);
         }
-        if (layer < 1 || layer > kMaxLayer) {
-            add(FindingKind::LayerOutOfRange, slot, name, position,
-                "a primitive on layer " + std::to_string(layer) + ", outside 1 to 13", false);
-        }
-        if (*kind == PrimitiveType::Pad) {
-            const std::uint8_t shape = bytes[kPadShapeOffset];
-            if (shape < 1 || shape > 4) {
-                add(FindingKind::PadShapeUnknown, slot, name, position + kPadShapeOffset,
-                    "a Pad of shape " + std::to_string(shape) +
-                        ", outside 1 to 4: kept but not drawn",
-                    false);
-            }
-        }
-        if (*kind == PrimitiveType::String) {
-            const std::uint8_t orientation = bytes[kOrientationOffset];
-            if (!knownOrientation(orientation)) {
-                add(FindingKind::OrientationUnknown, slot, name, position + kOrientationOffset,
-                    "a String of orientation " + std::to_string(orientation) +
-                        ", none of the eight codes: kept, drawn upright at one point",
-                    false);
-            }
-            // A length byte the file cuts off is taken as 0, as the loader does.
-            const std::uint8_t textLength = got > kTextLengthOffset ? bytes[kTextLengthOffset] : 0;
-            if (textLength > kNameCapacity) {
-                add(FindingKind::TextTooLong, slot, name, position + kTextLengthOffset,
-                    "a String whose textLength is " + std::to_string(textLength) +
-                        ", above 13: its 13 characters are drawn; kept as it is",
-                    false);
-            }
-        }
-        const bool tail =
-            *kind == PrimitiveType::Via || (*kind == PrimitiveType::Pad && layer == kMultiLayer);
-        if (tail) {
+        if (isDrawnAtTail(kind, layer)) {
             tailSeen = true;
         } else {
             ++headKinds;
@@ -342,37 +478,69 @@ void ImageChecker::checkRecords(std::size_t slot, const DirectoryEntry& entry,
     recordsEnd_ = std::max(recordsEnd_, std::min(position, image_.size()));
 }
 
-void ImageChecker::checkNames() {
-    // Slots in order, grouped by exact name and, among the distinct names, by letter case.
-    std::map<std::string, std::vector<std::size_t>> exact;
-    std::vector<std::string> order;
-    for (std::size_t i = 0; i < components_.size(); ++i) {
-        if (!components_[i].findable) continue;
-        auto& group = exact[components_[i].name];
-        if (group.empty()) order.push_back(components_[i].name);
-        group.push_back(i);
+void ImageChecker::checkRecord(std::size_t slot, const std::string& name, std::size_t position,
+                               PrimitiveType kind, const std::uint8_t* bytes, std::size_t got) {
+    if (takesTwoRecords(kind) && got < kPrimitiveSize) {
+        add(FindingKind::SecondRecordCut, slot, name, position + kRecordSize,
+            "the file cuts the second record of this " +
+                std::string(kind == PrimitiveType::Pad ? "Pad" : "String") + " after " +
+                number(got - kRecordSize) + " of 16 bytes; a save fills the rest with zeros",
+            false);
     }
-    auto nameOffset = [](std::size_t slot) { return kHeaderSize + kSlotSize * slot + kNameOffset; };
-    std::map<std::string, std::size_t> folded;
-    for (const auto& name : order) {
-        const auto& group = exact[name];
-        // The loader puts later slots nearer the head, so finding by name gives the last one.
-        const std::size_t found = components_[group.back()].slot;
-        for (std::size_t k = 0; k + 1 < group.size(); ++k) {
-            const auto& c = components_[group[k]];
-            add(FindingKind::DuplicateName, c.slot, c.name, nameOffset(c.slot),
-                "the same name as slot " + number(found) +
-                    ", which finding by name gives instead: this one can never be found",
+    if (!layerInRange(bytes[primitive_offset::kLayer])) {
+        add(FindingKind::LayerOutOfRange, slot, name, position,
+            "a primitive on layer " + std::to_string(bytes[primitive_offset::kLayer]) +
+                ", outside 1 to 13",
+            false);
+    }
+    if (kind == PrimitiveType::Pad) {
+        const std::uint8_t shape = bytes[pad_offset::kShape];
+        if (!padShapeKnown(shape)) {
+            add(FindingKind::PadShapeUnknown, slot, name, position + pad_offset::kShape,
+                "a Pad of shape " + std::to_string(shape) + ", outside 1 to 4: kept but not drawn",
                 false);
         }
-        const std::string key = upperAscii(name);
-        if (const auto first = folded.find(key); first != folded.end()) {
-            const auto& c = components_[group.front()];
-            add(FindingKind::DuplicateNameCase, c.slot, c.name, nameOffset(c.slot),
-                "differs only in letter case from the name in slot " + number(first->second),
+    }
+    if (kind == PrimitiveType::String) {
+        const std::uint8_t orientation = bytes[string_offset::kOrientation];
+        if (!knownOrientation(orientation)) {
+            add(FindingKind::OrientationUnknown, slot, name, position + string_offset::kOrientation,
+                "a String of orientation " + std::to_string(orientation) +
+                    ", none of the eight codes: kept, drawn upright at one point",
+                false);
+        }
+        // A length byte the file cuts off is taken as 0, as the loader does.
+        const std::uint8_t textLength =
+            got > string_offset::kTextLength ? bytes[string_offset::kTextLength] : 0;
+        if (!textFits(textLength)) {
+            add(FindingKind::TextTooLong, slot, name, position + string_offset::kTextLength,
+                "a String whose textLength is " + std::to_string(textLength) +
+                    ", above 13: its 13 characters are drawn; kept as it is",
+                false);
+        }
+    }
+}
+
+void ImageChecker::checkNames() {
+    std::vector<NamedPlace> names;
+    names.reserve(components_.size());
+    for (const auto& c : components_) {
+        if (c.findable) names.push_back({c.slot, c.name});
+    }
+    // The loader puts later slots nearer the head, so finding by name gives the last one.
+    for (const NameClash& clash : nameClashes(names, false)) {
+        const std::size_t slot = names[clash.at].place;
+        const std::string name(names[clash.at].name);
+        const std::size_t offset = slotOffset(slot) + entry_offset::kName;
+        const std::size_t other = names[clash.other].place;
+        if (clash.kind == FindingKind::DuplicateName) {
+            add(FindingKind::DuplicateName, slot, name, offset,
+                "the same name as slot " + number(other) +
+                    ", which finding by name gives instead: this one can never be found",
                 false);
         } else {
-            folded.emplace(key, components_[group.front()].slot);
+            add(FindingKind::DuplicateNameCase, slot, name, offset,
+                "differs only in letter case from the name in slot " + number(other), false);
         }
     }
 }
@@ -382,7 +550,7 @@ void ImageChecker::checkLayout() {
     for (std::size_t i = 0; i < components_.size(); ++i) {
         if (components_[i].slot != i) {
             add(FindingKind::SlotsNotPacked, components_[i].slot, components_[i].name,
-                kHeaderSize + kSlotSize * components_[i].slot,
+                slotOffset(components_[i].slot),
                 "empty slots lie before this component; a save moves every component up", false);
             break;
         }
@@ -461,16 +629,30 @@ bool ImageChecker::hasStructuralFinding() const {
 }
 
 void ImageChecker::checkRoundTrip() {
+    // A file laid out as a save lays it comes back after two round trips; anything else must be
+    // explained by a finding of the raw reading, or the check says it does not know why. The
+    // second save writes the components in slot order, so it is compared as the load reads
+    // each one.
+    const bool explained = tailPrimitivesMove_ || hasStructuralFinding();
+    SaveComparison secondSave(image_, SaveOrder::AfterReload);
     Library library;
     PlainNameList names;
-    library.loadImage(image_, names);
+    if (explained) {
+        library.loadImage(image_, names);
+    } else {
+        library.loadImage(image_, names, [&](const Component& c) { secondSave.add(c); });
+    }
     report_.componentCount = library.size();
-    std::vector<std::uint8_t> saved;
-    if (const auto built = library.buildImage(saved); !built) {
-        add(FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + built.reason, true);
+    if (const auto writable = library.checkWritable(); !writable) {
+        add(FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + writable.reason, true);
         return;
     }
-    report_.reproducesFile = std::equal(saved.begin(), saved.end(), image_.begin(), image_.end());
+    SaveComparison firstSave(image_, SaveOrder::AsLoaded);
+    for (const auto& component : library.components()) {
+        firstSave.add(*component);
+        if (firstSave.differs()) break;
+    }
+    report_.reproducesFile = !firstSave.finish();
     if (report_.reproducesFile) return;
 
     if (library.size() >= 2 || primitivesReordered_) {
@@ -479,15 +661,13 @@ void ImageChecker::checkRoundTrip() {
             "primitives (MultiLayer Pads and Vias last)";
         if (tailPrimitivesMove_) {
             message += "; MultiLayer Pads or Vias before other primitives stay last after it";
-        } else if (!hasStructuralFinding()) {
+        } else if (!explained) {
             message += "; a second save restores the order";
         }
         add(FindingKind::OrderReversed, {}, {}, {}, std::move(message), false);
     }
-    // A file laid out as a save lays it comes back after two round trips; anything else must be
-    // explained by a finding above, or the check says it does not know why.
-    if (tailPrimitivesMove_ || hasStructuralFinding()) return;
-    if (const auto mismatch = secondSaveMismatch(library, image_, saved.size())) {
+    if (explained) return;
+    if (const auto mismatch = secondSave.finish()) {
         add(FindingKind::RoundTripDiffers, {}, {}, *mismatch,
             "a save changes the file here for a reason the check does not know", true);
     }
@@ -578,46 +758,45 @@ std::vector<Finding> checkLibrary(const Library& library) {
                             "the library holds " + number(library.size()) +
                                 " components; a library file has room for 200",
                             true});
-    } else if (std::vector<std::uint8_t> image; const auto built = library.buildImage(image)) {
-        // Nothing to say: the library can be written.
-    } else {
+    } else if (const auto writable = library.checkWritable(); !writable) {
         findings.push_back(
-            {FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + built.reason, true});
+            {FindingKind::SaveRefused, {}, {}, {}, "a save is refused: " + writable.reason, true});
     }
-    std::map<std::string, std::size_t> exact;
-    std::map<std::string, std::size_t> folded;
     const auto& components = library.components();
+    std::vector<std::string> listed(components.size());
+    std::vector<NamedPlace> names;
+    names.reserve(components.size());
     for (std::size_t i = 0; i < components.size(); ++i) {
         const auto& entry = components[i]->entry();
-        const std::string name = entry.displayName();
-        if (entry.nameLength() < 1 ||
-            static_cast<std::size_t>(entry.nameLength()) > kNameCapacity ||
-            name.size() != static_cast<std::size_t>(entry.nameLength())) {
-            continue;  // never found by name anyway
+        listed[i] = entry.displayName();
+        // A name that is empty, too long or cut by a zero byte is never found by name anyway.
+        if (entry.nameLength() >= 1 &&
+            static_cast<std::size_t>(entry.nameLength()) <= kTextCapacity &&
+            listed[i].size() == static_cast<std::size_t>(entry.nameLength())) {
+            names.push_back({i, listed[i]});
         }
-        if (const auto found = exact.find(name); found != exact.end()) {
+    }
+    // Finding by name gives the first from the head.
+    for (const NameClash& clash : nameClashes(names, true)) {
+        const std::size_t at = names[clash.at].place;
+        const std::size_t other = names[clash.other].place;
+        if (clash.kind == FindingKind::DuplicateName) {
             findings.push_back({FindingKind::DuplicateName,
-                                i,
-                                name,
+                                at,
+                                listed[at],
                                 {},
-                                "the same name as position " + number(found->second) +
+                                "the same name as position " + number(other) +
                                     ", which finding by name gives instead: this one can never "
                                     "be found",
                                 false});
-            continue;
-        }
-        exact.emplace(name, i);
-        std::string key = upperAscii(name);
-        if (const auto found = folded.find(key); found != folded.end()) {
+        } else {
             findings.push_back(
                 {FindingKind::DuplicateNameCase,
-                 i,
-                 name,
+                 at,
+                 listed[at],
                  {},
-                 "differs only in letter case from the name at position " + number(found->second),
+                 "differs only in letter case from the name at position " + number(other),
                  false});
-        } else {
-            folded.emplace(std::move(key), i);
         }
     }
     return findings;

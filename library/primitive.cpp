@@ -7,12 +7,6 @@
 #include <cassert>
 #include <cstring>
 
-std::size_t Primitive::recordLength() const {
-    const auto k = kind();
-    if (!k) return 0;
-    return takesTwoRecords(*k) ? 2 * kRecordSize : kRecordSize;
-}
-
 ArcFields Primitive::arc() const {
     using namespace arc_offset;
     return {signed16At(bytes_, kX), signed16At(bytes_, kY), signed16At(bytes_, kRadius),

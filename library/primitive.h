@@ -101,7 +101,11 @@ public:
     std::optional<PrimitiveType> kind() const { return primitiveType(type()); }
 
     /// 16 for an Arc, Fill, Track or Via, 32 for a Pad or String, 0 for any other type.
-    std::size_t recordLength() const;
+    std::size_t recordLength() const {
+        const auto k = kind();
+        if (!k) return 0;
+        return takesTwoRecords(*k) ? kPrimitiveSize : kRecordSize;
+    }
 
     /// Sets the bounds by the rule of the primitive's type and returns them; a type without a
     /// rule gets (0, 0, 0, 0).

@@ -72,6 +72,7 @@ TEST_F(ReadPrimitives, DropsUnknownTypesButCountsThemAsRead) {
     EXPECT_EQ(c->primitives()[0].kind(), PrimitiveType::Pad);
     EXPECT_EQ(c->primitives()[1].kind(), PrimitiveType::Track);
     EXPECT_EQ(c->bounds(), (Bounds{-5, 11, -5, 11}));
+    EXPECT_EQ(c->recordBytes(), 48u);  // the Track and the Pad; the dropped record is not saved
 }
 
 TEST_F(ReadPrimitives, NothingForACountOrIndexOfZeroOrLess) {
@@ -143,6 +144,20 @@ TEST(Component, CloneKeepsOrderBoundsAndEveryByte) {
     EXPECT_EQ(copy->bounds(), original.bounds());
     EXPECT_EQ(copy->primitiveCount(), 2);
     EXPECT_EQ(copy->primitives()[1].bounds(), original.primitives()[1].bounds());
+    EXPECT_EQ(copy->recordBytes(), 32u);
+}
+
+// The record bytes a save sizes itself by must follow every way primitives come in.
+TEST_F(ReadPrimitives, RecordBytesFollowAddedAndReadPrimitives) {
+    file.primitive(401, makeString(7, 0, 0, 60, 6, 0, "AB"))
+        .primitive(403, makeFill(1, 0, 0, 1, 1));
+    auto c = std::make_unique<Component>(makeEntry("X", 2, 401));
+    c->addPrimitive(makeVia(kMultiLayer, 0, 0, 10, 4));
+    c->readPrimitives(ByteReader(file.bytes()));
+    std::size_t sum = 0;
+    for (const auto& p : c->primitives()) sum += p.recordLength();
+    EXPECT_EQ(c->recordBytes(), sum);
+    EXPECT_EQ(c->recordBytes(), 16u + 32u + 16u);
 }
 
 }  // namespace

@@ -311,6 +311,51 @@ TEST(LibraryCheck, FindingsNameTheSlotComponentAndOffset) {
     EXPECT_EQ(report.componentCount, 2u);
 }
 
+// The saves a check predicts, compared in place, with MultiLayer Pads and Vias at the tail.
+TEST(LibraryCheck, PredictsTheSavesOfAComponentWithTailPrimitives) {
+    struct Row {
+        const char* name;
+        int heads;
+        bool reproduces;
+    };
+    for (const Row& row : {Row{"one head", 1, true}, Row{"two heads", 2, false}}) {
+        const int count = row.heads + 2;
+        auto file = LibraryFileBuilder().slot(0, makeEntry("R1", count, 401));
+        std::size_t index = 401;
+        for (int i = 0; i < row.heads; ++i, ++index) {
+            file.primitive(index, makeTrack(7, 0, 0, 10 * i, 5, 1));
+        }
+        file.primitive(index, makePad(kMultiLayer, 0, 0, 60, 60, 1))
+            .primitive(index + 2, makeVia(kMultiLayer, 5, 5, 20, 8));
+        const auto report = checkLibraryImage(file.bytes());
+        EXPECT_EQ(report.reproducesFile, row.reproduces) << row.name << describe(report);
+        const std::multiset<FindingKind> expected =
+            row.reproduces ? std::multiset<FindingKind>{}
+                           : std::multiset<FindingKind>{K::OrderReversed};
+        EXPECT_EQ(kindsOf(report), expected) << row.name << describe(report);
+        if (!row.reproduces) {
+            EXPECT_NE(report.findings.front().message.find("a second save restores"),
+                      std::string::npos)
+                << describe(report);
+        }
+    }
+}
+
+// What a save writes, checked again, changes only by order, and a save of that comes back.
+TEST(LibraryCheck, ASavedLibraryOnlyChangesOrder) {
+    for (const char* name : {"CONNECT.LIB", "IC.LIB"}) {
+        Library library;
+        PlainNameList names;
+        ASSERT_TRUE(library.loadImage(readFileBytes(samplesDir() / name), names));
+        Bytes saved;
+        ASSERT_TRUE(library.buildImage(saved));
+        const auto report = checkLibraryImage(saved);
+        EXPECT_EQ(kindsOf(report), std::multiset<FindingKind>{K::OrderReversed})
+            << name << describe(report);
+        EXPECT_EQ(report.componentCount, library.size());
+    }
+}
+
 // Finding by name gives the later slot, so the earlier of a pair is the one never found.
 TEST(LibraryCheck, DuplicateIsReportedOnTheSlotThatCannotBeFound) {
     LibraryFileBuilder file;
@@ -325,6 +370,43 @@ TEST(LibraryCheck, DuplicateIsReportedOnTheSlotThatCannotBeFound) {
         }
     }
     EXPECT_EQ(slots, (std::vector<std::size_t>{0, 1}));
+}
+
+std::string clashesOf(const std::vector<Finding>& findings) {
+    std::string text;
+    for (const auto& f : findings) {
+        if (f.kind != K::DuplicateName && f.kind != K::DuplicateNameCase) continue;
+        text += std::string(findingKindName(f.kind)) + " " + std::to_string(*f.slot) + " " +
+                *f.componentName + " (" + f.message.substr(f.message.find_first_of("0123456789")) +
+                ");";
+    }
+    return text;
+}
+
+// The same names in a file and in memory: a file's later slot is the one found by name, a
+// library's first position is. The case clash goes on the first place of the later name.
+TEST(LibraryCheck, NameClashesNameTheOneFoundInFilesAndInMemory) {
+    const std::vector<std::string> names{"R1", "r1", "R2", "R1", "r1"};
+    LibraryFileBuilder file;
+    Library library;
+    PlainNameList list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        file.slot(i, makeEntry(names[i], 0, 401));
+        // Each copy goes to the head, so list positions run the other way round.
+        library.addCopy(Component(makeEntry(names[names.size() - 1 - i], 0, 0)), list);
+    }
+    EXPECT_EQ(clashesOf(checkLibraryImage(file.bytes()).findings),
+              "duplicate-name 0 R1 (3, which finding by name gives instead: this one can never be "
+              "found);"
+              "duplicate-name 1 r1 (4, which finding by name gives instead: this one can never be "
+              "found);"
+              "duplicate-name-case 1 r1 (0);");
+    EXPECT_EQ(clashesOf(checkLibrary(library)),
+              "duplicate-name-case 1 r1 (0);"
+              "duplicate-name 3 R1 (0, which finding by name gives instead: this one can never be "
+              "found);"
+              "duplicate-name 4 r1 (1, which finding by name gives instead: this one can never be "
+              "found);");
 }
 
 // Records that alias each other until the copies no longer fit below index 32,767.

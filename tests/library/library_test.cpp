@@ -120,6 +120,27 @@ TEST_F(LibraryFiles, RoundTripOrderOfComponentsAndPrimitives) {
     EXPECT_EQ(imageOf(*third), saved);
 }
 
+// A caller that looks at each component as it is read sees it whole, once, in slot order, and
+// the same component the library then holds.
+TEST_F(LibraryFiles, LoadShowsEachComponentOnceAsItIsRead) {
+    LibraryFileBuilder file;
+    file.slot(0, makeEntry("A", 2, 401)).slot(3, makeEntry("B", 1, 403));
+    file.primitive(401, makeTrack(7, 0, 0, 10, 0, 1))
+        .primitive(402, makeVia(1, 0, 0, 10, 4))
+        .primitive(403, makeFill(1, 0, 0, 5, 5));
+    Library library;
+    std::vector<std::pair<const Component*, std::string>> seen;
+    library.loadImage(file.bytes(), list, [&](const Component& c) {
+        seen.emplace_back(&c, c.displayName() + std::to_string(c.primitiveCount()) + "/" +
+                                  std::to_string(c.recordBytes()));
+    });
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].second, "A2/32");
+    EXPECT_EQ(seen[1].second, "B1/16");
+    EXPECT_EQ(seen[0].first, library.components()[1].get());
+    EXPECT_EQ(seen[1].first, library.components()[0].get());
+}
+
 TEST_F(LibraryFiles, SignatureDecidesAndHeaderIsRewritten) {
     LibraryFileBuilder file;
     file.slot(0, makeEntry("ONLY", 0, 0));
@@ -284,6 +305,8 @@ TEST_F(LibraryFiles, RefusesWhatAFileCannotHold) {
     const SaveResult refused = tooMany.buildImage(image);
     EXPECT_FALSE(refused);
     EXPECT_NE(refused.reason.find("200"), std::string::npos) << refused.reason;
+    EXPECT_EQ(tooMany.checkWritable().reason, refused.reason);
+    EXPECT_TRUE(image.empty());
 
     // 20 components of 1,700 tracks: the last would start at record 401 + 19 x 1,700 = 32,701,
     // just inside; one more track each pushes it past 32,767.
@@ -294,6 +317,7 @@ TEST_F(LibraryFiles, RefusesWhatAFileCannotHold) {
         for (int i = 0; i < 20; ++i) library.addCopy(big, list);
         const SaveResult result = library.save((dir / "BIG.LIB").string());
         EXPECT_EQ(static_cast<bool>(result), tracks == 1700) << result.reason;
+        EXPECT_EQ(library.checkWritable().reason, result.reason);
         if (!result) {
             EXPECT_NE(result.reason.find("32,767"), std::string::npos) << result.reason;
         }
