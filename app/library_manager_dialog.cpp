@@ -339,7 +339,7 @@ void LibraryManagerDialog::contextMenuEvent(QContextMenuEvent* event) {
     menu.addSeparator();
     const QRect panel = viewerPanel_->contentsRect();
     exports_->update(viewerPanel_->shown(), panel.width(), panel.height());
-    exports_->setStartDirectory(sourceDirectory_);
+    exports_->setStartDirectory(sourceDirectory());
     menu.addAction(exports_->exportComponent());
     menu.addAction(exports_->exportSourceLibrary());
     menu.addAction(exports_->exportDestinationLibrary());
