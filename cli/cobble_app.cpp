@@ -4,6 +4,8 @@
 #include "command.h"
 #include "copy_command.h"
 #include "delete_command.h"
+#include "export_kicad_command.h"
+#include "import_kicad_command.h"
 #include "list_command.h"
 #include "render_command.h"
 #include "show_command.h"
@@ -16,8 +18,8 @@ namespace {
 
 // Every subcommand in the order `cobble --help` lists them.
 constexpr std::array kCommands = {
-    &addListCommand,   &addShowCommand, &addCheckCommand,
-    &addRenderCommand, &addCopyCommand, &addDeleteCommand,
+    &addListCommand, &addShowCommand,   &addCheckCommand,  &addRenderCommand,
+    &addCopyCommand, &addDeleteCommand, &addExportCommand, &addImportCommand,
 };
 
 constexpr const char* kFooter =
