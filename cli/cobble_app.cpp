@@ -23,9 +23,11 @@ constexpr std::array kCommands = {
 };
 
 constexpr const char* kFooter =
-    "Exit status: 0 done; 1 the answer is no (not a library, a name not found, a copy refused,\n"
-    "data a save would lose); 2 a file could not be read or the command line is wrong.\n"
-    "Run `cobble COMMAND --help` for the options of one command.";
+    "Exit status: 0 done; 1 the answer is no (not a library, a name not found, a copy or import\n"
+    "refused, data a save would lose, a destination that cannot be written); 2 a file could not\n"
+    "be read or the command line is wrong.\n"
+    "Run `cobble COMMAND --help` for the options of one command; `cobble export kicad --help`\n"
+    "and `cobble import kicad --help` for the KiCad exchange.";
 
 std::string oneLine(std::string text) {
     for (char& c : text) {

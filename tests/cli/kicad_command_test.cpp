@@ -395,38 +395,22 @@ INSTANTIATE_TEST_SUITE_P(
                               2,
                               {"gone.kicad_mod: no such file or folder"}}));
 
-TEST(ImportKicad, TakesShortNamesFromANamesFile) {
-    TemporaryDirectory tmp;
-    writeText(tmp / "a.kicad_mod", footprintText("SOIC-8_3.9x4.9mm_P1.27mm"));
-    writeText(tmp / "names.txt", "SOIC-8_3.9x4.9mm_P1.27mm\tSO8\n");
-    const std::string lib = (tmp / "N.LIB").string();
-    const CobbleRun run = runCobble({"import", "kicad", (tmp / "a.kicad_mod").string(), "--to", lib,
-                                     "--names", (tmp / "names.txt").string()});
-    ASSERT_EQ(run.status, 0) << describe(run);
-    EXPECT_TRUE(contains(run.out, "SOIC-8_3.9x4.9mm_P1.27mm -> SO8")) << run.out;
-    EXPECT_EQ(namesInLibrary(lib), std::vector<std::string>{"SO8"});
-
-    writeText(tmp / "names.txt", "SOIC\tTHIS_IS_TOO_LONG\n");
-    const auto before = readFileBytes(lib);
-    const CobbleRun bad = runCobble({"import", "kicad", (tmp / "a.kicad_mod").string(), "--to", lib,
-                                     "--names", (tmp / "names.txt").string()});
-    EXPECT_EQ(bad.status, 1) << describe(bad);
-    EXPECT_TRUE(contains(bad.err, "names.txt: line 1")) << bad.err;
-    EXPECT_EQ(readFileBytes(lib), before);
-}
-
-TEST(ImportKicad, SplitGoesOnInNumberedLibraries) {
+// --names and --split reach the import: a name from the file, and the 201st footprint in LIB_2.
+TEST(ImportKicad, TakesNamesFromAFileAndSplits) {
     TemporaryDirectory tmp;
     fs::create_directory(tmp / "Many.pretty");
     for (int i = 0; i < 201; ++i) {
         const std::string name = "P" + std::to_string(1000 + i);
         writeText(tmp / "Many.pretty" / (name + ".kicad_mod"), footprintText(name));
     }
-    const CobbleRun run = runCobble({"import", "kicad", (tmp / "Many.pretty").string(), "--to",
-                                     (tmp / "OUT.LIB").string(), "--split"});
+    writeText(tmp / "names.txt", "Many:P1200\tLAST\n");
+    const CobbleRun run =
+        runCobble({"import", "kicad", (tmp / "Many.pretty").string(), "--to",
+                   (tmp / "OUT.LIB").string(), "--split", "--names", (tmp / "names.txt").string()});
     ASSERT_EQ(run.status, 0) << describe(run);
+    EXPECT_TRUE(contains(run.out, "Many:P1200 -> LAST\n")) << run.out;
     EXPECT_EQ(namesInLibrary(tmp / "OUT.LIB").size(), 200u);
-    EXPECT_EQ(namesInLibrary(tmp / "OUT_2.LIB"), std::vector<std::string>{"P1200"});
+    EXPECT_EQ(namesInLibrary(tmp / "OUT_2.LIB"), std::vector<std::string>{"LAST"});
 }
 
 using PadKey = std::tuple<int, int, int, int, int, int>;  // layer, x, y, xSize, ySize, shape
@@ -487,23 +471,6 @@ TEST(KicadCommands, ExportThenImportGivesBackThePads) {
         }
     }
     EXPECT_GT(compared, 30u);
-}
-
-TEST(KicadCommands, HelpExplainsTheRulesAndTheExitStatus) {
-    const CobbleRun exportHelp = runCobble({"export", "kicad", "--help"});
-    EXPECT_EQ(exportHelp.status, 0);
-    for (const char* part : {"--unit-mm", "--drill-ratio", "--drill-mm", "IC~2.pretty", "--json"}) {
-        EXPECT_TRUE(contains(exportHelp.out, part)) << part;
-    }
-    const CobbleRun importHelp = runCobble({"import", "kicad", "--help"});
-    EXPECT_EQ(importHelp.status, 0);
-    for (const char* part :
-         {"--split", "--names", "--with-courtyard", "--dry-run", "Exit status"}) {
-        EXPECT_TRUE(contains(importHelp.out, part)) << part;
-    }
-    const CobbleRun top = runCobble({"--help"});
-    EXPECT_TRUE(contains(top.out, "export")) << top.out;
-    EXPECT_TRUE(contains(top.out, "import")) << top.out;
 }
 
 }  // namespace
