@@ -176,10 +176,12 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
     command
         ->add_option("--out", options->outDirectory,
                      "the folder that receives the NAME.pretty folders (created when missing)")
+        ->type_name("DIR")
         ->required();
     command
         ->add_option("--unit-mm", *unit,
                      "the length of one library unit in millimetres (default 0.0254, one mil)")
+        ->type_name("X")
         ->check([](const std::string& text) {
             return parseUnit(text) ? std::string()
                                    : "expected a length from 0.000001 to 1000 mm: " + text;
@@ -188,11 +190,13 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
         command
             ->add_option("--drill-ratio", options->footprint.drillRatio,
                          "a through-hole pad's drill as a share of its smaller side (default 0.6)")
+            ->type_name("R")
             ->check(CLI::Range(0.01, 1.0));
     CLI::Option* drill =
         command
             ->add_option("--drill-mm", *drillMm,
                          "one drill in millimetres for every through-hole pad")
+            ->type_name("D")
             ->check([](const std::string& text) {
                 const auto nm = parseMillimetres(text);
                 return nm && *nm > 0 && *nm <= kMaxDrillNanometres

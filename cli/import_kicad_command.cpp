@@ -33,18 +33,22 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
                      ".kicad_mod files, and folders whose .kicad_mod files are all taken")
         ->required();
     command->add_option("--to", request->library, "the library file (created when missing)")
+        ->type_name("LIB")
         ->required();
     command->add_flag("--split", request->split,
                       "when LIB is full, go on in LIB_2, LIB_3, ... beside it");
     command->add_flag("--skip-refused", request->skipRefused,
                       "write what can be imported even when some footprints are refused");
-    command->add_option("--names", request->namesFile,
-                        "a file of KICAD_NAME<TAB>SHORT lines giving your own component names");
+    command
+        ->add_option("--names", request->namesFile,
+                     "a file of KICAD_NAME<TAB>SHORT lines giving your own component names")
+        ->type_name("FILE");
     command->add_flag("--with-courtyard", request->footprint.withCourtyard,
                       "keep courtyards, on the keep-out layer (12), instead of dropping them");
     command
         ->add_option("--unit-mm", *unit,
                      "the length of one library unit in millimetres (default 0.0254, one mil)")
+        ->type_name("X")
         ->check([](const std::string& text) {
             return parseUnit(text) ? std::string()
                                    : "expected a length from 0.000001 to 1000 mm: " + text;
@@ -52,6 +56,7 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
     command
         ->add_option("--tolerance", request->footprint.roundingTolerance,
                      "count the values rounded by more than this many units (default 0.25)")
+        ->type_name("UNITS")
         ->check(CLI::Range(0.0, 0.5));
     command->add_flag("-n,--dry-run", request->dryRun, "say what would happen; write nothing");
     command->footer(
