@@ -151,6 +151,20 @@ TEST(ExportKicad, LibrariesOfTheSameNameGetFoldersOfTheirOwn) {
     EXPECT_FALSE(fs::exists(tmp / "out" / "IC.pretty" / "TWO.kicad_mod"));
 }
 
+TEST(ExportKicad, ProgressCountsLibrariesOnATerminalOnly) {
+    TemporaryDirectory tmp;
+    const std::vector<std::string> libraries = sampleLibraries();
+    const CobbleRun shown = runCobbleOnTerminal(
+        withArguments({"export", "kicad", "--out", (tmp / "a").string()}, libraries));
+    EXPECT_EQ(shown.status, 0) << describe(shown);
+    EXPECT_TRUE(contains(shown.err, "\r" + std::to_string(libraries.size()) + "/" +
+                                        std::to_string(libraries.size()) + " libraries"))
+        << shown.err;
+    const CobbleRun quiet =
+        runCobble(withArguments({"export", "kicad", "--out", (tmp / "b").string()}, libraries));
+    EXPECT_EQ(quiet.err, "");
+}
+
 TEST(ExportKicad, FolderNamesAreUniqueIgnoringCase) {
     EXPECT_EQ(prettyFolderNames({"IC", "ic", "IC~2", "IC", "X"}),
               (std::vector<std::string>{"IC", "ic~3", "IC~2", "IC~4", "X"}));
