@@ -4,6 +4,8 @@
 #include "command.h"
 #include "copy_command.h"
 #include "delete_command.h"
+#include "export_kicad_command.h"
+#include "import_kicad_command.h"
 #include "list_command.h"
 #include "render_command.h"
 #include "show_command.h"
@@ -16,14 +18,16 @@ namespace {
 
 // Every subcommand in the order `cobble --help` lists them.
 constexpr std::array kCommands = {
-    &addListCommand,   &addShowCommand, &addCheckCommand,
-    &addRenderCommand, &addCopyCommand, &addDeleteCommand,
+    &addListCommand, &addShowCommand,   &addCheckCommand,  &addRenderCommand,
+    &addCopyCommand, &addDeleteCommand, &addExportCommand, &addImportCommand,
 };
 
 constexpr const char* kFooter =
-    "Exit status: 0 done; 1 the answer is no (not a library, a name not found, a copy refused,\n"
-    "data a save would lose); 2 a file could not be read or the command line is wrong.\n"
-    "Run `cobble COMMAND --help` for the options of one command.";
+    "Exit status: 0 done; 1 the answer is no (not a library, a name not found, a copy or import\n"
+    "refused, data a save would lose, a destination that cannot be written); 2 a file could not\n"
+    "be read or the command line is wrong.\n"
+    "Run `cobble COMMAND --help` for the options of one command; `cobble export kicad --help`\n"
+    "and `cobble import kicad --help` for the KiCad exchange.";
 
 std::string oneLine(std::string text) {
     for (char& c : text) {

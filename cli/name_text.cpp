@@ -24,13 +24,6 @@ int hexValue(char c) {
 
 }  // namespace
 
-std::string latin1ToUtf8(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() * 2);
-    for (const char c : bytes) appendUtf8(out, static_cast<unsigned char>(c));
-    return out;
-}
-
 std::string nameForText(std::string_view name) {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;

@@ -1,14 +1,14 @@
 #pragma once
 
+// latin1ToUtf8, shared with the KiCad exchange, which writes names the same way.
+#include "kicad_strings.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
 
 // Component names are 8-bit codes. `cobble` shows them as Latin-1 characters, so that every code
 // from 0 to 255 is one character and the text converts back to the very bytes stored.
-
-/// The bytes read as Latin-1 and written as UTF-8.
-std::string latin1ToUtf8(std::string_view bytes);
 
 /// A name as printed in text output: Latin-1 as UTF-8, with control codes (0 to 31, 127 to 159)
 /// written `\xNN` and a backslash written `\\`, so that one name is always one printable line.

@@ -412,12 +412,14 @@ FootprintReadResult readFootprintFile(const std::string& path, const SexprLimits
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         result.error = "cannot be opened";
+        result.unreadable = true;
         return result;
     }
     file.seekg(0, std::ios::end);
     const std::streamoff size = file.tellg();
     if (size < 0) {
         result.error = "cannot be read";
+        result.unreadable = true;
         return result;
     }
     if (static_cast<std::size_t>(size) > limits.maxInputBytes) {
@@ -428,6 +430,7 @@ FootprintReadResult readFootprintFile(const std::string& path, const SexprLimits
     std::string content(static_cast<std::size_t>(size), '\0');
     if (!file.read(content.data(), size)) {
         result.error = "cannot be read";
+        result.unreadable = true;
         return result;
     }
     return readFootprint(content, limits);

@@ -90,6 +90,8 @@ struct KicadFootprint {
 struct FootprintReadResult {
     std::optional<KicadFootprint> footprint;
     std::string error;
+    /// Set when the file itself could not be opened or read, as opposed to read and refused.
+    bool unreadable = false;
 
     explicit operator bool() const { return footprint.has_value(); }
 };

@@ -51,7 +51,11 @@ std::string libraryNameOf(const fs::path& folder) {
 }
 
 bool collectInputs(const std::vector<std::string>& inputs, std::vector<FootprintFile>& files,
-                   std::vector<std::string>& errors) {
+                   std::vector<ImportProblem>& problems) {
+    const auto unreadable = [&problems](const std::string& file, std::string what) {
+        problems.push_back({file, std::move(what), ImportProblem::Kind::Unreadable});
+    };
+    bool ok = true;
     for (const std::string& input : inputs) {
         std::error_code ec;
         const fs::path path(input);
@@ -63,11 +67,13 @@ bool collectInputs(const std::vector<std::string>& inputs, std::vector<Footprint
                 }
             }
             if (ec) {
-                errors.push_back(input + ": the folder cannot be read (" + ec.message() + ")");
+                unreadable(input, "the folder cannot be read (" + ec.message() + ")");
+                ok = false;
                 continue;
             }
             if (found.empty()) {
-                errors.push_back(input + ": the folder holds no .kicad_mod file");
+                unreadable(input, "the folder holds no .kicad_mod file");
+                ok = false;
                 continue;
             }
             std::sort(found.begin(), found.end());
@@ -82,16 +88,22 @@ bool collectInputs(const std::vector<std::string>& inputs, std::vector<Footprint
             }
         } else if (fs::is_regular_file(path, ec)) {
             files.push_back({input, libraryNameOf(path.parent_path())});
+        } else if (fs::exists(path, ec)) {
+            unreadable(input, "neither a footprint file nor a folder");
+            ok = false;
         } else {
-            errors.push_back(input + ": no such file or folder");
+            unreadable(input, "no such file or folder");
+            ok = false;
         }
         if (files.size() > kMaxFootprintFiles) {
-            errors.push_back("more than " + std::to_string(kMaxFootprintFiles) +
-                             " footprint files given");
+            problems.push_back(
+                {input,
+                 "more than " + std::to_string(kMaxFootprintFiles) + " footprint files given",
+                 ImportProblem::Kind::Refused});
             return false;
         }
     }
-    return errors.empty();
+    return ok;
 }
 
 // One output library: loaded from its file when that exists, and whether it changed.
@@ -113,11 +125,11 @@ bool openTarget(const std::string& path, Target& target, std::string& error) {
         return true;
     }
     if (!fs::is_regular_file(status)) {
-        error = path + " is not a regular file; it is left alone";
+        error = "not a regular file; it is left alone";
         return false;
     }
     if (!target.library->load(path, target.names)) {
-        error = path + " is not a library file (or cannot be read); it is left alone";
+        error = "not a library file (or cannot be read); it is left alone";
         return false;
     }
     return true;
@@ -134,18 +146,20 @@ std::optional<std::string> readSmallFile(const std::string& path, std::size_t li
 KicadImportResult run(const KicadImportRequest& request) {
     KicadImportResult result;
     auto& out = result.messages;
+    auto& problems = result.problems;
+    const auto refuse = [&problems](const std::string& file, std::string what) {
+        problems.push_back({file, std::move(what), ImportProblem::Kind::Refused});
+    };
 
     if (request.library.empty()) {
-        out.push_back("no library file given");
+        refuse({}, "no library file given");
         out.push_back("Nothing written.");
         return result;
     }
     std::vector<FootprintFile> files;
-    std::vector<std::string> inputErrors;
-    if (!collectInputs(request.inputs, files, inputErrors) || files.empty()) {
-        out.insert(out.end(), inputErrors.begin(), inputErrors.end());
-        if (files.empty() && inputErrors.empty()) {
-            out.push_back("no footprints given");
+    if (!collectInputs(request.inputs, files, problems) || files.empty()) {
+        if (files.empty() && problems.empty()) {
+            refuse({}, "no footprints given");
         }
         out.push_back("Nothing written.");
         return result;
@@ -155,13 +169,14 @@ KicadImportResult run(const KicadImportRequest& request) {
     if (!request.namesFile.empty()) {
         const auto text = readSmallFile(request.namesFile, kMaxNamesFileBytes);
         if (!text) {
-            out.push_back(request.namesFile + ": cannot be read, or is larger than 1 MiB");
+            problems.push_back({request.namesFile, "cannot be read, or is larger than 1 MiB",
+                                ImportProblem::Kind::Unreadable});
             out.push_back("Nothing written.");
             return result;
         }
         NameOverridesResult parsed = parseNameOverrides(*text);
         if (!parsed.overrides) {
-            out.push_back(request.namesFile + ", " + parsed.error);
+            refuse(request.namesFile, parsed.error);
             out.push_back("Nothing written.");
             return result;
         }
@@ -171,7 +186,7 @@ KicadImportResult run(const KicadImportRequest& request) {
     std::vector<Target> targets(1);
     std::string error;
     if (!openTarget(request.library, targets[0], error)) {
-        out.push_back(error);
+        refuse(request.library, error);
         out.push_back("Nothing written.");
         return result;
     }
@@ -183,6 +198,9 @@ KicadImportResult run(const KicadImportRequest& request) {
         FootprintReadResult read = readFootprintFile(file.path);
         if (!read) {
             result.refused.push_back(file.path + ": " + read.error);
+            problems.push_back(
+                {file.path, read.error,
+                 read.unreadable ? ImportProblem::Kind::Unreadable : ImportProblem::Kind::Refused});
             continue;
         }
         footprints.push_back(std::move(*read.footprint));
@@ -212,7 +230,7 @@ KicadImportResult run(const KicadImportRequest& request) {
     }
     const NamingResult naming = shortenNames(requests, existing, overrides);
     if (!naming) {
-        out.push_back(naming.error);
+        refuse(request.namesFile, naming.error);
         out.push_back("Nothing written.");
         return result;
     }
@@ -221,12 +239,14 @@ KicadImportResult run(const KicadImportRequest& request) {
     for (std::size_t i = 0; i < footprints.size(); ++i) {
         const KicadFootprint& fp = footprints[i];
         const std::string& name = naming.names[i];
+        const std::string& path = origins[i]->path;
         const std::string label =
             (origins[i]->library.empty() ? "" : origins[i]->library + ":") + fp.name;
         out.push_back(label + " -> " + name);
         FootprintImport converted = importFootprint(fp, name, request.footprint);
         if (!converted) {
-            result.refused.push_back(label + " (" + origins[i]->path + "): " + converted.error);
+            result.refused.push_back(label + " (" + path + "): " + converted.error);
+            refuse(path, label + ": " + converted.error);
             continue;
         }
         for (const std::string& line : converted.summary()) {
@@ -244,6 +264,8 @@ KicadImportResult run(const KicadImportRequest& request) {
             }
             if (verdict == CopyVerdict::duplicate) {
                 result.refused.push_back(label + ": " + target.path + " already holds " + name);
+                refuse(path, label + " -> " + name + ": " + target.path +
+                                 " already holds a component of that name");
                 break;
             }
             if (verdict == CopyVerdict::allowed) {
@@ -254,14 +276,17 @@ KicadImportResult run(const KicadImportRequest& request) {
             }
             if (!request.split) {
                 result.notFitted.push_back(label);
+                refuse(path, "does not fit: " + target.path +
+                                 " is full (200 components, or records up to index 32,767)");
                 break;
             }
             if (current + 1 == targets.size()) {
                 Target next;
-                const std::string path =
+                const std::string nextPath =
                     splitLibraryPath(request.library, static_cast<int>(targets.size()) + 1);
-                if (!openTarget(path, next, error)) {
-                    result.refused.push_back(label + ": " + error);
+                if (!openTarget(nextPath, next, error)) {
+                    result.refused.push_back(label + ": " + nextPath + " " + error);
+                    refuse(nextPath, error);
                     break;
                 }
                 targets.push_back(std::move(next));
@@ -270,21 +295,14 @@ KicadImportResult run(const KicadImportRequest& request) {
         }
     }
 
-    for (const std::string& line : result.refused) {
-        out.push_back("Refused " + line);
-    }
     if (!result.notFitted.empty()) {
         out.push_back(std::to_string(result.notFitted.size()) + " footprints did not fit in " +
                       request.library +
                       " (a library holds 200 components, and records up to index 32,767; "
                       "--split goes on in " +
-                      splitLibraryPath(request.library, 2) + ", ...):");
-        for (const std::string& label : result.notFitted) {
-            out.push_back("    " + label);
-        }
+                      splitLibraryPath(request.library, 2) + ", ...).");
     }
-    const bool complete = result.refused.empty() && result.notFitted.empty();
-    if (!complete && !request.skipRefused) {
+    if (!problems.empty() && !request.skipRefused) {
         out.push_back("Nothing written.");
         result.imported = 0;
         return result;
@@ -296,7 +314,7 @@ KicadImportResult run(const KicadImportRequest& request) {
         std::vector<std::uint8_t> image;
         const SaveResult check = target.library->buildImage(image);
         if (!check) {
-            out.push_back(target.path + ": " + check.reason);
+            refuse(target.path, check.reason);
             out.push_back("Nothing written.");
             result.imported = 0;
             return result;
@@ -306,15 +324,22 @@ KicadImportResult run(const KicadImportRequest& request) {
         if (target.added == 0) {
             continue;
         }
+        const std::string counts = std::to_string(target.added) + " new components, " +
+                                   std::to_string(target.library->size()) + " in all.";
+        if (request.dryRun) {
+            out.push_back("Would write " + target.path + ": " + counts);
+            continue;
+        }
         const SaveResult saved = target.library->save(target.path);
         if (!saved) {
-            out.push_back(target.path + " could not be written: " + saved.reason);
+            refuse(target.path, "could not be written: " + saved.reason);
+            if (result.written.empty()) out.push_back("Nothing written.");
             return result;
         }
         result.written.push_back(target.path);
-        out.push_back("Wrote " + target.path + ": " + std::to_string(target.added) +
-                      " new components, " + std::to_string(target.library->size()) + " in all.");
+        out.push_back("Wrote " + target.path + ": " + counts);
     }
+    if (request.dryRun) out.push_back("Nothing written (dry run).");
     result.ok = true;
     return result;
 }
@@ -334,11 +359,11 @@ KicadImportResult importKicadFootprints(const KicadImportRequest& request) {
         return run(request);
     } catch (const std::bad_alloc&) {
         KicadImportResult result;
-        result.messages.push_back("not enough memory for the import; nothing written");
+        result.problems.push_back({request.library, "not enough memory for the import"});
         return result;
     } catch (const std::exception& e) {
         KicadImportResult result;
-        result.messages.push_back(std::string("the import failed: ") + e.what());
+        result.problems.push_back({request.library, std::string("the import failed: ") + e.what()});
         return result;
     }
 }

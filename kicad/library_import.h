@@ -19,14 +19,31 @@ struct KicadImportRequest {
     bool skipRefused = false;
     /// A file of `KICAD_NAME<TAB>SHORT` lines (see NameOverrides); empty for none.
     std::string namesFile;
+    /// Do everything but write: the report says what would be written.
+    bool dryRun = false;
     FootprintImportOptions footprint;
 };
 
-/// The outcome: whether the libraries were written, and every line a person should read (the
-/// name mapping, each footprint's summary, what was refused and why, what was written).
+/// Why part of an import was refused: the file or folder it concerns and what is wrong with it.
+struct ImportProblem {
+    enum class Kind {
+        /// A file or folder that could not be read at all (missing, unreadable).
+        Unreadable,
+        /// Read, and refused: malformed, not a library, a name taken, no room.
+        Refused,
+    };
+    std::string file;
+    std::string what;
+    Kind kind = Kind::Refused;
+};
+
+/// The outcome: whether the libraries were written, the report a person reads (the name
+/// mapping, each footprint's summary, what was written or why nothing was), and every problem.
 struct KicadImportResult {
     bool ok = false;
     std::vector<std::string> messages;
+    /// What was refused and why, in the order found; empty when `ok`, unless `skipRefused`.
+    std::vector<ImportProblem> problems;
     /// The library files written, in order.
     std::vector<std::string> written;
     std::size_t imported = 0;

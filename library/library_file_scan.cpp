@@ -3,10 +3,39 @@
 #include "file_io.h"
 #include "library_format.h"
 
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
 #include <filesystem>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+/// Whether the file at `path`, already known to be a plain file, begins with a library header.
+/// The caller has checked the entry's type (from the directory itself for a plain file, by a
+/// stat for a link), so a second look with fstat would only repeat it, at a system call per
+/// file. Should the entry be swapped for something else in between, the non-blocking open
+/// cannot hang on a FIFO, and a read that fails or comes back short is no library.
+bool startsWithLibraryHeader(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::array<std::uint8_t, kHeaderSize> header{};
+    std::size_t filled = 0;
+    while (filled < header.size()) {
+        const ssize_t n = ::read(fd, header.data() + filled, header.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return filled == header.size() && hasLibrarySignature(header);
+}
+
+}  // namespace
 
 std::vector<std::string> findLibraryFiles(const std::string& directory) {
     std::vector<std::string> names;
@@ -15,10 +44,12 @@ std::vector<std::string> findLibraryFiles(const std::string& directory) {
     for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
         const fs::directory_entry& entry = *entries;
         if (isSaveTemporaryName(entry.path().filename().string())) continue;
+        // The type cached from the directory listing costs no system call for a plain file;
+        // a link is followed by a stat, so it counts as the file it points at.
         std::error_code statusError;
         if (!entry.is_regular_file(statusError)) continue;
-        const auto header = readFilePrefix(entry.path().string(), kHeaderSize);
-        if (header && hasLibrarySignature(*header)) names.push_back(entry.path().filename());
+        if (startsWithLibraryHeader(entry.path().string()))
+            names.push_back(entry.path().filename());
     }
     return names;
 }

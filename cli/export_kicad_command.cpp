@@ -1,0 +1,239 @@
+#include "export_kicad_command.h"
+
+#include "component_names.h"
+#include "editable_library.h"
+#include "json_output.h"
+#include "library_export.h"
+#include "library_input.h"
+#include "name_text.h"
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <sys/stat.h>
+#include <system_error>
+#include <utility>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+/// A drill beyond this is no drill for a footprint pad but a typing error.
+constexpr std::int64_t kMaxDrillNanometres = 100'000'000;
+
+std::string libraryNameOf(const std::string& path) {
+    return fs::path(path).filename().replace_extension().string();
+}
+
+/// The notes of one library, in the window's list order, as `  NAME: note` lines.
+void printSummary(const LoadedLibrary& loaded, const LibraryExportResult& result,
+                  const Console& console) {
+    console.out << loaded.path << ": " << result.footprints.size()
+                << (result.footprints.size() == 1 ? " footprint" : " footprints") << " written to "
+                << result.folder << '\n';
+    const auto& components = loaded.library.components();
+    std::map<const Component*, std::size_t> indexOf;
+    for (std::size_t i = 0; i < components.size(); ++i) indexOf[components[i].get()] = i;
+    for (const Component* component : componentsInListOrder(loaded)) {
+        const std::size_t i = indexOf[component];
+        if (i >= result.footprints.size()) continue;
+        for (const std::string& note : result.footprints[i].notes) {
+            console.out << "  " << nameForText(component->displayName()) << ": " << note << '\n';
+        }
+    }
+}
+
+Json libraryJson(const LoadedLibrary& loaded, const LibraryExportResult& result) {
+    Json footprints = Json::array();
+    const auto& components = loaded.library.components();
+    std::map<const Component*, std::size_t> indexOf;
+    for (std::size_t i = 0; i < components.size(); ++i) indexOf[components[i].get()] = i;
+    for (const Component* component : componentsInListOrder(loaded)) {
+        const std::size_t i = indexOf[component];
+        if (i >= result.footprints.size()) continue;
+        const ExportedFootprint& footprint = result.footprints[i];
+        footprints.push_back(
+            {{"name", footprint.name}, {"file", footprint.fileName}, {"notes", footprint.notes}});
+    }
+    return {{"file", loaded.path}, {"folder", result.folder}, {"footprints", footprints}};
+}
+
+/// Why `directory` cannot take the footprint folders, or an empty text. A missing folder is
+/// created by the export.
+std::string outputProblem(const std::string& directory) {
+    std::error_code error;
+    const fs::file_status status = fs::status(directory, error);
+    if (fs::exists(status) && !fs::is_directory(status)) return "not a folder";
+    return {};
+}
+
+}  // namespace
+
+std::vector<std::string> prettyFolderNames(const std::vector<std::string>& libraryNames) {
+    std::set<std::string> taken;
+    for (const std::string& name : libraryNames) taken.insert(foldCase(name));
+    std::set<std::string> given;
+    std::vector<std::string> result;
+    result.reserve(libraryNames.size());
+    for (const std::string& name : libraryNames) {
+        if (!prettyFolderName(name)) {
+            result.emplace_back();
+            continue;
+        }
+        std::string chosen = name;
+        if (given.count(foldCase(chosen)) != 0) {
+            for (int n = 2;; ++n) {
+                chosen = name + "~" + std::to_string(n);
+                const std::string folded = foldCase(chosen);
+                if (given.count(folded) == 0 && taken.count(folded) == 0) break;
+            }
+        }
+        given.insert(foldCase(chosen));
+        result.push_back(chosen);
+    }
+    return result;
+}
+
+ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& console) {
+    // Every library is read first, so that a bad one stops the export before anything is written.
+    ExitStatus status = ExitStatus::Success;
+    std::vector<std::string> paths;
+    std::set<std::pair<dev_t, ino_t>> seen;
+    for (const std::string& path : options.libraries) {
+        const LibraryRead read = readLibraryFile(path);
+        if (!read.loaded) {
+            console.error(path, read.failure.what);
+            status = worse(status, read.failure.status);
+            continue;
+        }
+        // The same file named twice (or through a link) is exported once.
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0 && !seen.insert({info.st_dev, info.st_ino}).second) {
+            continue;
+        }
+        paths.push_back(path);
+    }
+    if (status == ExitStatus::Success) {
+        if (std::string problem = outputProblem(options.outDirectory); !problem.empty()) {
+            console.error(options.outDirectory, problem);
+            status = ExitStatus::Failure;
+        }
+    }
+    std::vector<std::string> names;
+    for (const std::string& path : paths) names.push_back(libraryNameOf(path));
+    const std::vector<std::string> folders = prettyFolderNames(names);
+    for (std::size_t i = 0; i < paths.size() && status == ExitStatus::Success; ++i) {
+        if (folders[i].empty()) {
+            console.error(paths[i], "its name cannot name a footprint folder");
+            status = ExitStatus::Failure;
+        }
+    }
+    if (status != ExitStatus::Success) {
+        console.error("nothing exported");
+        return status;
+    }
+
+    Json libraries = Json::array();
+    Progress progress(console, paths.size(), "libraries");
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const LibraryRead read = readLibraryFile(paths[i]);
+        if (!read.loaded) {
+            console.error(paths[i], read.failure.what);
+            status = read.failure.status;
+            break;
+        }
+        const LibraryExportResult result = exportLibraryToKicad(
+            read.loaded->library, folders[i], options.outDirectory, options.footprint);
+        if (!result) {
+            console.error(result.folder.empty() ? paths[i] : result.folder,
+                          errorText(result.reason));
+            status = ExitStatus::Failure;
+            break;
+        }
+        if (options.json) {
+            libraries.push_back(libraryJson(*read.loaded, result));
+        } else {
+            printSummary(*read.loaded, result, console);
+        }
+        progress.show(i + 1);
+    }
+    if (options.json) printJson(console.out, {{"libraries", libraries}});
+    return status;
+}
+
+void addExportCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<ExportKicadOptions>();
+    auto unit = std::make_shared<std::string>();
+    auto drillMm = std::make_shared<std::string>();
+    CLI::App* group =
+        parent.add_subcommand("export", "Write libraries in another program's format.");
+    group->require_subcommand(1);
+    CLI::App* command = group->add_subcommand(
+        "kicad", "Write each library as a KiCad footprint library, one .kicad_mod per component.");
+    command->add_option("LIB", options->libraries, "the library files")->required();
+    command
+        ->add_option("--out", options->outDirectory,
+                     "the folder that receives the NAME.pretty folders (created when missing)")
+        ->type_name("DIR")
+        ->required();
+    command
+        ->add_option("--unit-mm", *unit,
+                     "the length of one library unit in millimetres (default 0.0254, one mil)")
+        ->type_name("X")
+        ->check([](const std::string& text) {
+            return parseUnit(text) ? std::string()
+                                   : "expected a length from 0.000001 to 1000 mm: " + text;
+        });
+    CLI::Option* ratio =
+        command
+            ->add_option("--drill-ratio", options->footprint.drillRatio,
+                         "a through-hole pad's drill as a share of its smaller side (default 0.6)")
+            ->type_name("R")
+            ->check(CLI::Range(0.01, 1.0));
+    CLI::Option* drill =
+        command
+            ->add_option("--drill-mm", *drillMm,
+                         "one drill in millimetres for every through-hole pad")
+            ->type_name("D")
+            ->check([](const std::string& text) {
+                const auto nm = parseMillimetres(text);
+                return nm && *nm > 0 && *nm <= kMaxDrillNanometres
+                           ? std::string()
+                           : "expected a drill above 0 and at most 100 mm: " + text;
+            });
+    ratio->excludes(drill);
+    command->add_flag("--json", options->json, "print JSON instead of the summaries");
+    command->footer(
+        "Each LIB becomes DIR/NAME.pretty, NAME being its file name without the extension, with\n"
+        "one KiCad 6 footprint file per component (NAME.kicad_mod, named so that it is safe on\n"
+        "every file system: see `cobble render --help`). Two libraries of the same name ignoring\n"
+        "letter case (a/IC.LIB and b/ic.lib) do not share a folder: the later one in the order\n"
+        "given goes to IC~2.pretty, the next to IC~3.pretty. A file given twice is exported once.\n"
+        "The same input always gives the same bytes. One library unit is one mil unless\n"
+        "--unit-mm says otherwise; a through-hole pad's drill is 0.6 of its smaller side, never\n"
+        "below 0.3 mm nor above that side, unless --drill-ratio or --drill-mm says otherwise.\n"
+        "Pads are numbered 1, 2, 3, ... in the order of their records in the file. The README's\n"
+        "\"Exporting to KiCad\" lists every rule.\n"
+        "\n"
+        "For each library, in the order given, prints\n"
+        "  LIB: N footprints written to DIR/NAME.pretty\n"
+        "and then one line per approximation or omission, components in the window's list order,\n"
+        "  NAME: record 3 (Pad): shape 7 is not drawn; skipped\n"
+        "\n"
+        "Every LIB is read before anything is written: a file that cannot be read or is not a\n"
+        "library writes nothing at all. Each footprint file is written whole or not at all; the\n"
+        "first that cannot be written ends the export with its name, the files before it being\n"
+        "complete. Existing footprint files of the same name are replaced, others left alone.\n"
+        "\n"
+        "--json prints\n"
+        "  {\"libraries\": [{\"file\": LIB, \"folder\": DIR/NAME.pretty, \"footprints\":\n"
+        "    [{\"name\": NAME, \"file\": FILE NAME, \"notes\": [TEXT, ...]}, ...]}, ...]}\n"
+        "with names as Latin-1 converted to UTF-8.");
+    command->callback([options, unit, drillMm, &chosen] {
+        if (!unit->empty()) options->footprint.unit = *parseUnit(*unit);
+        if (!drillMm->empty()) options->footprint.drillNanometres = parseMillimetres(*drillMm);
+        chosen = [options](const Console& console) { return runExportKicad(*options, console); };
+    });
+}
