@@ -6,6 +6,7 @@
 #include "library_export.h"
 #include "library_input.h"
 #include "name_text.h"
+#include "unit_option.h"
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
@@ -27,19 +28,29 @@ std::string libraryNameOf(const std::string& path) {
     return fs::path(path).filename().replace_extension().string();
 }
 
+/// The footprints written, with their components, in the window's list order. The export gives
+/// them in the library's own order, head first.
+std::vector<std::pair<const Component*, const ExportedFootprint*>> writtenInListOrder(
+    const LoadedLibrary& loaded, const LibraryExportResult& result) {
+    const auto& components = loaded.library.components();
+    std::map<const Component*, std::size_t> indexOf;
+    for (std::size_t i = 0; i < components.size(); ++i) indexOf[components[i].get()] = i;
+    std::vector<std::pair<const Component*, const ExportedFootprint*>> written;
+    for (const Component* component : componentsInListOrder(loaded)) {
+        const std::size_t i = indexOf[component];
+        if (i < result.footprints.size()) written.emplace_back(component, &result.footprints[i]);
+    }
+    return written;
+}
+
 /// The notes of one library, in the window's list order, as `  NAME: note` lines.
 void printSummary(const LoadedLibrary& loaded, const LibraryExportResult& result,
                   const Console& console) {
     console.out << loaded.path << ": " << result.footprints.size()
                 << (result.footprints.size() == 1 ? " footprint" : " footprints") << " written to "
                 << result.folder << '\n';
-    const auto& components = loaded.library.components();
-    std::map<const Component*, std::size_t> indexOf;
-    for (std::size_t i = 0; i < components.size(); ++i) indexOf[components[i].get()] = i;
-    for (const Component* component : componentsInListOrder(loaded)) {
-        const std::size_t i = indexOf[component];
-        if (i >= result.footprints.size()) continue;
-        for (const std::string& note : result.footprints[i].notes) {
+    for (const auto& [component, footprint] : writtenInListOrder(loaded, result)) {
+        for (const std::string& note : footprint->notes) {
             console.out << "  " << nameForText(component->displayName()) << ": " << note << '\n';
         }
     }
@@ -47,13 +58,8 @@ void printSummary(const LoadedLibrary& loaded, const LibraryExportResult& result
 
 Json libraryJson(const LoadedLibrary& loaded, const LibraryExportResult& result) {
     Json footprints = Json::array();
-    const auto& components = loaded.library.components();
-    std::map<const Component*, std::size_t> indexOf;
-    for (std::size_t i = 0; i < components.size(); ++i) indexOf[components[i].get()] = i;
-    for (const Component* component : componentsInListOrder(loaded)) {
-        const std::size_t i = indexOf[component];
-        if (i >= result.footprints.size()) continue;
-        const ExportedFootprint& footprint = result.footprints[i];
+    for (const auto& [component, written] : writtenInListOrder(loaded, result)) {
+        const ExportedFootprint& footprint = *written;
         footprints.push_back(
             {{"name", footprint.name}, {"file", footprint.fileName}, {"notes", footprint.notes}});
     }
@@ -178,14 +184,7 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
                      "the folder that receives the NAME.pretty folders (created when missing)")
         ->type_name("DIR")
         ->required();
-    command
-        ->add_option("--unit-mm", *unit,
-                     "the length of one library unit in millimetres (default 0.0254, one mil)")
-        ->type_name("X")
-        ->check([](const std::string& text) {
-            return parseUnit(text) ? std::string()
-                                   : "expected a length from 0.000001 to 1000 mm: " + text;
-        });
+    addUnitOption(*command, *unit);
     CLI::Option* ratio =
         command
             ->add_option("--drill-ratio", options->footprint.drillRatio,

@@ -1,5 +1,7 @@
 #include "import_kicad_command.h"
 
+#include "unit_option.h"
+
 #include <CLI/CLI.hpp>
 #include <memory>
 
@@ -45,14 +47,7 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
         ->type_name("FILE");
     command->add_flag("--with-courtyard", request->footprint.withCourtyard,
                       "keep courtyards, on the keep-out layer (12), instead of dropping them");
-    command
-        ->add_option("--unit-mm", *unit,
-                     "the length of one library unit in millimetres (default 0.0254, one mil)")
-        ->type_name("X")
-        ->check([](const std::string& text) {
-            return parseUnit(text) ? std::string()
-                                   : "expected a length from 0.000001 to 1000 mm: " + text;
-        });
+    addUnitOption(*command, *unit);
     command
         ->add_option("--tolerance", request->footprint.roundingTolerance,
                      "count the values rounded by more than this many units (default 0.25)")

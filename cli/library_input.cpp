@@ -108,6 +108,26 @@ std::vector<const Component*> componentsNamed(const LoadedLibrary& loaded,
     return found;
 }
 
+std::optional<std::vector<const Component*>> chooseComponents(const LoadedLibrary& loaded,
+                                                              const std::vector<std::string>& names,
+                                                              std::string& unknown) {
+    if (names.empty()) return componentsInListOrder(loaded);
+    std::vector<const Component*> chosen;
+    for (const std::string& argument : names) {
+        const auto name = resolveName(loaded.library, argument);
+        if (!name) {
+            unknown = argument;
+            return std::nullopt;
+        }
+        for (const Component* component : componentsNamed(loaded, *name)) {
+            if (std::find(chosen.begin(), chosen.end(), component) == chosen.end()) {
+                chosen.push_back(component);
+            }
+        }
+    }
+    return chosen;
+}
+
 std::optional<std::string> resolveName(const Library& library, const std::string& argument) {
     if (library.findByName(argument)) return argument;
     if (auto typed = nameFromText(argument); typed && library.findByName(*typed)) return typed;

@@ -55,6 +55,13 @@ std::vector<const Component*> componentsInListOrder(const LoadedLibrary& loaded)
 /// name twice.
 std::vector<const Component*> componentsNamed(const LoadedLibrary& loaded, const std::string& name);
 
+/// The components the NAME arguments of a command choose, in the order given, each once; all of
+/// them in list order when there are none. None when an argument names no component; `unknown`
+/// then holds it.
+std::optional<std::vector<const Component*>> chooseComponents(const LoadedLibrary& loaded,
+                                                              const std::vector<std::string>& names,
+                                                              std::string& unknown);
+
 /// The stored name a command-line NAME means in `library`: the argument's bytes as they are when a
 /// component has that exact name, else the argument read as printed text (UTF-8 Latin-1 with
 /// `\xNN` escapes). None when neither names a component.

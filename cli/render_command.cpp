@@ -89,23 +89,13 @@ ExitStatus runRender(const RenderOptions& options, const Console& console) {
         return read.failure.status;
     }
     const LoadedLibrary& loaded = *read.loaded;
-    std::vector<const Component*> chosen;
-    if (options.names.empty()) {
-        chosen = componentsInListOrder(loaded);
-    } else {
-        for (const std::string& argument : options.names) {
-            const auto name = resolveName(loaded.library, argument);
-            if (!name) {
-                console.error(options.library, "no component named \"" + argument + "\"");
-                return ExitStatus::Failure;
-            }
-            for (const Component* component : componentsNamed(loaded, *name)) {
-                if (std::find(chosen.begin(), chosen.end(), component) == chosen.end()) {
-                    chosen.push_back(component);
-                }
-            }
-        }
+    std::string unknown;
+    const auto picked = chooseComponents(loaded, options.names, unknown);
+    if (!picked) {
+        console.error(options.library, "no component named \"" + unknown + "\"");
+        return ExitStatus::Failure;
     }
+    const std::vector<const Component*>& chosen = *picked;
     if (std::string problem = prepareFolder(options.outDirectory); !problem.empty()) {
         console.error(options.outDirectory, problem);
         return ExitStatus::Failure;

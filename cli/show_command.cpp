@@ -99,21 +99,13 @@ ExitStatus runShow(const ShowOptions& options, const Console& console) {
     }
     const LoadedLibrary& loaded = *read.loaded;
 
-    std::vector<const Component*> shown;
-    if (options.names.empty()) {
-        shown = componentsInListOrder(loaded);
-    } else {
-        for (const std::string& argument : options.names) {
-            const auto name = resolveName(loaded.library, argument);
-            if (!name) {
-                console.error(options.library, "no component named \"" + argument + "\"");
-                return ExitStatus::Failure;
-            }
-            for (const Component* component : componentsNamed(loaded, *name)) {
-                shown.push_back(component);
-            }
-        }
+    std::string unknown;
+    const auto chosen = chooseComponents(loaded, options.names, unknown);
+    if (!chosen) {
+        console.error(options.library, "no component named \"" + unknown + "\"");
+        return ExitStatus::Failure;
     }
+    const std::vector<const Component*>& shown = *chosen;
 
     if (options.json) {
         Json components = Json::array();

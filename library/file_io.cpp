@@ -327,16 +327,21 @@ bool isSaveTemporaryName(std::string_view fileName) {
     return parseSaveFileName(fileName).has_value();
 }
 
-std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path,
-                                                        std::size_t limit) {
-    // Non-blocking, so that a FIFO given as a library cannot hang the program; it is refused below.
+int openRegularFile(const std::string& path, struct stat& info) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat info {};
+    if (fd < 0) return -1;
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
-        return std::nullopt;
+        return -1;
     }
+    return fd;
+}
+
+std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path,
+                                                        std::size_t limit) {
+    struct stat info {};
+    const int fd = openRegularFile(path, info);
+    if (fd < 0) return std::nullopt;
     std::vector<std::uint8_t> data(std::min(static_cast<std::size_t>(info.st_size), limit));
     std::size_t filled = 0;
     while (filled < data.size()) {

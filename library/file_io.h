@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 /// The outcome of writing a file: whether it was written and, if not, a short reason a person
@@ -19,6 +20,12 @@ struct SaveResult {
     static SaveResult failure(std::string why) { return {false, std::move(why)}; }
     explicit operator bool() const { return saved; }
 };
+
+/// Opens the file at `path` for reading when it is a regular file (a link counts as the file it
+/// points at) and describes it in `info`. The open does not block, so that a FIFO put where a file
+/// was cannot hang the program; a FIFO, device, socket or folder is closed again at once. The
+/// descriptor, which the caller closes, or -1.
+int openRegularFile(const std::string& path, struct stat& info);
 
 /// Reads at most `limit` bytes from the start of the regular file at `path`. None when it is not
 /// a regular file or cannot be opened or read.

@@ -1,5 +1,7 @@
 #include "file_stamp.h"
 
+#include "file_io.h"
+
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
@@ -27,14 +29,9 @@ std::uint32_t crcUpdate(std::uint32_t crc, const std::uint8_t* data, std::size_t
 }  // namespace
 
 std::optional<FileStamp> stampFile(const std::string& path) {
-    // Non-blocking, so that a FIFO put where the library was cannot hang the program.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
+    const int fd = openRegularFile(path, info);
+    if (fd < 0) return std::nullopt;
     std::uint32_t crc = 0xFFFFFFFFu;
     std::int64_t length = 0;
     std::array<std::uint8_t, 65536> buffer{};
