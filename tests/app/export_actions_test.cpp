@@ -108,7 +108,8 @@ TEST_F(ExportActionsTest, TheShownComponentBecomesOneFootprintFile) {
     EXPECT_EQ(dialogs.suggestedPaths, QStringList({toQString(folder / "ONE.kicad_mod")}));
     EXPECT_EQ(fileText(target), exportFootprint(*window->shownComponent(), {}).text);
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages.first().startsWith("Exported ONE to ")) << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(dialogs.messages.first().startsWith("Exported ONE to "))
+        << dialogs.messages[0].toStdString();
     EXPECT_TRUE(dialogs.failures.isEmpty());
 }
 
