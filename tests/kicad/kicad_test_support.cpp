@@ -52,18 +52,6 @@ CheckerRun runFootprintChecker(const std::filesystem::path& expectations) {
     return run;
 }
 
-std::vector<std::string> libraryFilesIn(const std::filesystem::path& dir) {
-    std::vector<std::string> files;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
-        std::string extension = entry.path().extension().string();
-        std::transform(extension.begin(), extension.end(), extension.begin(), ::toupper);
-        if (extension == ".LIB") files.push_back(entry.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 std::string readText(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;

@@ -20,9 +20,6 @@ struct CheckerRun {
 /// Runs tests/kicad/check_footprints.py on an expectations file.
 CheckerRun runFootprintChecker(const std::filesystem::path& expectations);
 
-/// The library files in `dir` (by the .LIB extension, any case), sorted; none when it is absent.
-std::vector<std::string> libraryFilesIn(const std::filesystem::path& dir);
-
 /// A library, loaded from bytes made by hand, of components no sane library holds: no
 /// primitives, degenerate bounds, extreme coordinates, names with bytes 128 to 255, a zero byte,
 /// quotes, slashes and colons, names differing only in case, and every field out of its range.

@@ -83,21 +83,9 @@ void collect(const Component& c, std::vector<PadKey>& pads, std::vector<LineKey>
     std::sort(lines.begin(), lines.end());
 }
 
-std::vector<fs::path> libraryFiles() {
-    std::vector<fs::path> files;
-    for (const fs::path& dir : {samplesDir(), sharedLibrariesDir()}) {
-        std::error_code ec;
-        for (const auto& entry : fs::directory_iterator(dir, ec)) {
-            if (entry.path().extension() == ".LIB") files.push_back(entry.path());
-        }
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 TEST(KicadRoundTrip, ExportThenImportGivesBackThePadsAndLines) {
     std::size_t compared = 0;
-    for (const fs::path& file : libraryFiles()) {
+    for (const fs::path& file : libraryFilesAtHand()) {
         Library library;
         PlainNameList names;
         ASSERT_TRUE(library.load(file.string(), names)) << file;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -69,6 +70,21 @@ std::filesystem::path sharedLibrariesDir() {
     // The team's shared library files lie beside the checkout; a run elsewhere names them.
     if (const char* dir = std::getenv("COBBLESTACK_SHARED_LIBRARIES")) return dir;
     return SHARED_LIBRARIES_DIR;
+}
+
+std::vector<std::filesystem::path> libraryFilesAtHand() {
+    std::vector<std::filesystem::path> files;
+    for (const std::filesystem::path& dir : {samplesDir(), sharedLibrariesDir()}) {
+        std::error_code absent;
+        for (const auto& entry : std::filesystem::directory_iterator(dir, absent)) {
+            std::string extension = entry.path().extension().string();
+            std::transform(extension.begin(), extension.end(), extension.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+            if (extension == ".LIB") files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 void writeLibrary(const std::filesystem::path& path, const std::vector<std::string>& names) {

@@ -56,3 +56,7 @@ std::vector<std::string> namesInLibrary(const std::filesystem::path& path);
 /// shared files are looked for beside the checkout, or where COBBLESTACK_SHARED_LIBRARIES says.
 std::filesystem::path samplesDir();
 std::filesystem::path sharedLibrariesDir();
+
+/// The library files (by the .LIB extension, any case) of the samples and, where present, of the
+/// shared library files, sorted; the libraries every reader and writer is tried on.
+std::vector<std::filesystem::path> libraryFilesAtHand();
