@@ -6,7 +6,6 @@
 #include "library_input.h"
 #include "name_text.h"
 
-#include <CLI/CLI.hpp>
 #include <memory>
 #include <sys/stat.h>
 
@@ -127,42 +126,4 @@ ExitStatus runCheck(const CheckOptions& options, const Console& console) {
     }
     if (options.json) printJson(console.out, {{"files", files}});
     return status;
-}
-
-void addCheckCommand(CLI::App& parent, CommandRun& chosen) {
-    auto options = std::make_shared<CheckOptions>();
-    CLI::App* command = parent.add_subcommand(
-        "check",
-        "Report everything the loader tolerates in library files and what a save "
-        "would change.");
-    command->add_option("LIB", options->libraries, "the library files")->required();
-    command->add_flag("--json", options->json, "print JSON instead of text");
-    command->footer(
-        "For each file, in the order given: one line per finding, in file order (the file\n"
-        "first, then slot by slot, then why a save would not give the same bytes back),\n"
-        "  FILE: [slot N] [\"NAME\"] [at offset N] KIND: what was found [loses data]\n"
-        "then one verdict line,\n"
-        "  FILE: N components; a save keeps everything and reproduces the file byte for byte\n"
-        "  FILE: N components; a save keeps everything but does not reproduce the file ...\n"
-        "  FILE: N components; a save would lose data\n"
-        "  FILE: not a library\n"
-        "KIND is a stable word for scripts (unknown-record-type, duplicate-name, ...). A save\n"
-        "that only reorders components or records, rewrites header bytes 0 to 2, closes gaps or\n"
-        "drops junk from empty slots loses nothing the loader carries. NAMEs are printed as\n"
-        "`cobble show` prints them: Latin-1 as UTF-8, control codes as \\xNN.\n"
-        "\n"
-        "Exit status: 0 when a save would keep every component, record and carried byte of\n"
-        "every file; 1 when a save would drop or change data, or a file is not a library;\n"
-        "2 when a file could not be read (also reported on standard error).\n"
-        "\n"
-        "--json prints\n"
-        "  {\"files\": [{\"file\": LIB, \"isLibrary\": BOOL, \"fileSize\": N, \"components\": N,\n"
-        "    \"reproducesFile\": BOOL, \"verdict\": \"keeps-everything\" or \"loses-data\",\n"
-        "    \"findings\": [{\"kind\": KIND, \"slot\": N or null, \"component\": TEXT or null,\n"
-        "                  \"offset\": N or null, \"message\": TEXT, \"losesData\": BOOL}, ...]}\n"
-        "   or {\"file\": LIB, \"error\": TEXT} for a file that could not be read, ...]}\n"
-        "with names as Latin-1 converted to UTF-8.");
-    command->callback([options, &chosen] {
-        chosen = [options](const Console& console) { return runCheck(*options, console); };
-    });
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "command.h"
 #include "console.h"
 
 #include <string>
@@ -16,5 +15,3 @@ struct CheckOptions {
 /// verdict. Success when every file is a library a save keeps whole, Failure when a save would
 /// lose data or a file is not a library, Trouble when a file could not be read; the worst wins.
 ExitStatus runCheck(const CheckOptions& options, const Console& console);
-
-void addCheckCommand(CLI::App& parent, CommandRun& chosen);

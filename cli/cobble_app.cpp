@@ -1,11 +1,15 @@
+// The command line of `cobble`: every subcommand with its options, value names and help texts,
+// and the parse that picks one. This is the one file that includes CLI11, which is large enough
+// that compiling it once per command would dominate the build.
+
 #include "cobble_app.h"
 
 #include "check_command.h"
-#include "command.h"
 #include "copy_command.h"
 #include "delete_command.h"
 #include "export_kicad_command.h"
 #include "import_kicad_command.h"
+#include "kicad_units.h"
 #include "list_command.h"
 #include "render_command.h"
 #include "show_command.h"
@@ -13,8 +17,344 @@
 #include <CLI/CLI.hpp>
 #include <array>
 #include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <tuple>
 
 namespace {
+
+/// The work a parsed subcommand stands for, run once the whole command line has been read.
+using CommandRun = std::function<ExitStatus(const Console&)>;
+
+/// Adds one subcommand to `parent`. When the command line names it, its callback sets `chosen`
+/// to the run with the options as given.
+using CommandAdder = void (*)(CLI::App& parent, CommandRun& chosen);
+
+/// A drill beyond this is no drill for a footprint pad but a typing error.
+constexpr std::int64_t kMaxDrillNanometres = 100'000'000;
+
+/// Adds `--unit-mm X`, the length of one library unit, to a KiCad command; a text that is no
+/// usable length is refused while the command line is read. `unit` keeps the text as given,
+/// empty when the option is absent.
+void addUnitOption(CLI::App& command, std::string& unit) {
+    command
+        .add_option("--unit-mm", unit,
+                    "the length of one library unit in millimetres (default 0.0254, one mil)")
+        ->type_name("X")
+        ->check([](const std::string& text) {
+            return parseUnit(text) ? std::string()
+                                   : "expected a length from 0.000001 to 1000 mm: " + text;
+        });
+}
+
+void addListCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<ListOptions>();
+    CLI::App* command = parent.add_subcommand(
+        "list",
+        "List the library files in folders: every file whose bytes 3 to 15 read "
+        "\"PCB 4 LIBRARY\", whatever its name.");
+    command->add_option("DIR", options->directories, "the folders to look in")->required();
+    command->add_flag("-r,--recursive", options->recursive,
+                      "look in subfolders too; a folder reached twice (by a link) is listed once");
+    command->add_flag("--json", options->json, "print JSON instead of paths");
+    command->footer(
+        "Prints one path per line: the DIR as given joined with the file name. The folders come\n"
+        "in the order given; within one, the files are sorted as the window sorts its file list\n"
+        "(by name ignoring letter case), and with --recursive its subfolders follow, sorted the\n"
+        "same way. File names are printed as the system's bytes. Hidden files count; folders,\n"
+        "special files and files that cannot be read are skipped.\n"
+        "\n"
+        "--json prints\n"
+        "  {\"folders\": [{\"folder\": PATH, \"libraries\": [FILE NAME, ...]}, ...]}\n"
+        "one entry per folder looked in, in the same order; texts that are not UTF-8 get U+FFFD.");
+    command->callback([options, &chosen] {
+        chosen = [options](const Console& console) { return runList(*options, console); };
+    });
+}
+
+void addShowCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<ShowOptions>();
+    CLI::App* command = parent.add_subcommand(
+        "show",
+        "Describe the components of a library: name, slot, primitives by kind, bounds "
+        "and record bytes.");
+    command->add_option("LIB", options->library, "the library file")->required();
+    command->add_option("NAME", options->names,
+                        "only these components (a name held twice shows both)");
+    command->add_flag("--json", options->json, "print JSON instead of a table");
+    command->footer(
+        "Components are listed as the window lists them: by name ignoring letter case, names\n"
+        "equal but for case in directory order; with NAMEs, in the order the NAMEs are given.\n"
+        "SLOT is the directory slot (0 to 199) the component was read from; PRIMS the primitives\n"
+        "kept; MINX MINY MAXX MAXY the box in library units ('-' with no primitives); BYTES\n"
+        "the bytes its records take.\n"
+        "\n"
+        "Names are 8-bit codes shown as Latin-1: in the table as UTF-8, control codes as \\xNN\n"
+        "and a backslash as \\\\. A NAME is matched by its bytes as typed, or else read the way\n"
+        "the table prints names.\n"
+        "\n"
+        "--json prints\n"
+        "  {\"file\": LIB, \"components\": [{\"name\": TEXT, \"slot\": N,\n"
+        "    \"primitives\": {\"total\": N, \"arc\": N, \"fill\": N, \"pad\": N, \"track\": N,\n"
+        "                   \"string\": N, \"via\": N},\n"
+        "    \"bounds\": {\"minX\": N, \"minY\": N, \"maxX\": N, \"maxY\": N} or null,\n"
+        "    \"recordBytes\": N}, ...]}\n"
+        "with names as Latin-1 converted to UTF-8.");
+    command->callback([options, &chosen] {
+        chosen = [options](const Console& console) { return runShow(*options, console); };
+    });
+}
+
+void addCheckCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<CheckOptions>();
+    CLI::App* command = parent.add_subcommand(
+        "check",
+        "Report everything the loader tolerates in library files and what a save "
+        "would change.");
+    command->add_option("LIB", options->libraries, "the library files")->required();
+    command->add_flag("--json", options->json, "print JSON instead of text");
+    command->footer(
+        "For each file, in the order given: one line per finding, in file order (the file\n"
+        "first, then slot by slot, then why a save would not give the same bytes back),\n"
+        "  FILE: [slot N] [\"NAME\"] [at offset N] KIND: what was found [loses data]\n"
+        "then one verdict line,\n"
+        "  FILE: N components; a save keeps everything and reproduces the file byte for byte\n"
+        "  FILE: N components; a save keeps everything but does not reproduce the file ...\n"
+        "  FILE: N components; a save would lose data\n"
+        "  FILE: not a library\n"
+        "KIND is a stable word for scripts (unknown-record-type, duplicate-name, ...). A save\n"
+        "that only reorders components or records, rewrites header bytes 0 to 2, closes gaps or\n"
+        "drops junk from empty slots loses nothing the loader carries. NAMEs are printed as\n"
+        "`cobble show` prints them: Latin-1 as UTF-8, control codes as \\xNN.\n"
+        "\n"
+        "Exit status: 0 when a save would keep every component, record and carried byte of\n"
+        "every file; 1 when a save would drop or change data, or a file is not a library;\n"
+        "2 when a file could not be read (also reported on standard error).\n"
+        "\n"
+        "--json prints\n"
+        "  {\"files\": [{\"file\": LIB, \"isLibrary\": BOOL, \"fileSize\": N, \"components\": N,\n"
+        "    \"reproducesFile\": BOOL, \"verdict\": \"keeps-everything\" or \"loses-data\",\n"
+        "    \"findings\": [{\"kind\": KIND, \"slot\": N or null, \"component\": TEXT or null,\n"
+        "                  \"offset\": N or null, \"message\": TEXT, \"losesData\": BOOL}, ...]}\n"
+        "   or {\"file\": LIB, \"error\": TEXT} for a file that could not be read, ...]}\n"
+        "with names as Latin-1 converted to UTF-8.");
+    command->callback([options, &chosen] {
+        chosen = [options](const Console& console) { return runCheck(*options, console); };
+    });
+}
+
+void addRenderCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<RenderOptions>();
+    auto size = std::make_shared<std::string>();
+    CLI::App* command = parent.add_subcommand(
+        "render", "Draw components as the window's viewer draws them, into PNG or SVG files.");
+    command->add_option("LIB", options->library, "the library file")->required();
+    command->add_option("NAME", options->names, "only these components");
+    auto format = std::make_shared<std::string>();
+    command->add_option("--format", *format, "png or svg")
+        ->required()
+        ->check([](const std::string& text) {
+            return text == "png" || text == "svg" ? std::string() : "expected png or svg: " + text;
+        });
+    command
+        ->add_option("--size", *size,
+                     "picture size in pixels, default 517x463 (the window's panel)")
+        ->check([](const std::string& text) {
+            return parseSize(text) ? std::string() : "expected WxH, each 1 to 16384: " + text;
+        });
+    command
+        ->add_option("--out", options->outDirectory,
+                     "the folder for the pictures (created when missing)")
+        ->required();
+    command->footer(
+        "One file per component, drawn with the window's fit, palette and stroke font, and named\n"
+        "from the component's name so that it is safe on every file system: characters a file\n"
+        "name cannot hold become %XX, and names that differ only in letter case (or repeat)\n"
+        "get ~2, ~3, ... Components come in the window's list order; the paths written are\n"
+        "printed one per line. Existing pictures of the same name are replaced, each written\n"
+        "whole or not at all.");
+    command->callback([options, size, format, &chosen] {
+        options->format = *format == "svg" ? PictureFormat::Svg : PictureFormat::Png;
+        if (!size->empty()) std::tie(options->width, options->height) = *parseSize(*size);
+        chosen = [options](const Console& console) { return runRender(*options, console); };
+    });
+}
+
+void addCopyCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<CopyOptions>();
+    CLI::App* command = parent.add_subcommand(
+        "copy", "Copy components from one library into another, by the window's rules.");
+    command->add_option("SRC", options->source, "the library to copy from")->required();
+    command->add_option("NAME", options->names, "the components to copy")->required();
+    command
+        ->add_option("--to", options->destination,
+                     "the library to copy into (created when missing)")
+        ->required();
+    command->add_flag("-n,--dry-run", options->dryRun, "say what would happen; write nothing");
+    command->footer(
+        "The NAMEs are copied in the order given, each as the window copies it: refused when\n"
+        "DEST already holds 200 components (tested first) or a component of exactly that name\n"
+        "(names differing only in letter case are different components). One refusal, or a\n"
+        "NAME not in SRC, and nothing at all is written. A copy goes to the head of DEST, so\n"
+        "the next save writes it to slot 0.\n"
+        "\n"
+        "DEST is written through a new file renamed over the old one, so a failure leaves it as\n"
+        "it was; an existing DEST that is not a library file is never written over. A NAME is\n"
+        "matched by its bytes as typed, or else as `cobble show` prints names.");
+    command->callback([options, &chosen] {
+        chosen = [options](const Console& console) { return runCopy(*options, console); };
+    });
+}
+
+void addDeleteCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<DeleteOptions>();
+    CLI::App* command =
+        parent.add_subcommand("delete", "Remove components from a library and write it back.");
+    command->add_option("LIB", options->library, "the library file")->required();
+    command->add_option("NAME", options->names, "the components to remove")->required();
+    command->add_flag("-n,--dry-run", options->dryRun, "say what would happen; write nothing");
+    command->footer(
+        "Each NAME removes the component the window finds by that name (of two with one name,\n"
+        "the one from the later slot); give a name twice to remove both. A NAME not in the\n"
+        "library, and nothing at all is written. The library is written through a new file\n"
+        "renamed over the old one, so a failure leaves it as it was; a file that is not a\n"
+        "library is never written. Like any save, it writes the components in the reverse of\n"
+        "the order it read them (see `cobble check`).");
+    command->callback([options, &chosen] {
+        chosen = [options](const Console& console) { return runDelete(*options, console); };
+    });
+}
+
+void addExportCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<ExportKicadOptions>();
+    auto unit = std::make_shared<std::string>();
+    auto drillMm = std::make_shared<std::string>();
+    CLI::App* group =
+        parent.add_subcommand("export", "Write libraries in another program's format.");
+    group->require_subcommand(1);
+    CLI::App* command = group->add_subcommand(
+        "kicad", "Write each library as a KiCad footprint library, one .kicad_mod per component.");
+    command->add_option("LIB", options->libraries, "the library files")->required();
+    command
+        ->add_option("--out", options->outDirectory,
+                     "the folder that receives the NAME.pretty folders (created when missing)")
+        ->type_name("DIR")
+        ->required();
+    addUnitOption(*command, *unit);
+    CLI::Option* ratio =
+        command
+            ->add_option("--drill-ratio", options->footprint.drillRatio,
+                         "a through-hole pad's drill as a share of its smaller side (default 0.6)")
+            ->type_name("R")
+            ->check(CLI::Range(0.01, 1.0));
+    CLI::Option* drill =
+        command
+            ->add_option("--drill-mm", *drillMm,
+                         "one drill in millimetres for every through-hole pad")
+            ->type_name("D")
+            ->check([](const std::string& text) {
+                const auto nm = parseMillimetres(text);
+                return nm && *nm > 0 && *nm <= kMaxDrillNanometres
+                           ? std::string()
+                           : "expected a drill above 0 and at most 100 mm: " + text;
+            });
+    ratio->excludes(drill);
+    command->add_flag("--json", options->json, "print JSON instead of the summaries");
+    command->footer(
+        "Each LIB becomes DIR/NAME.pretty, NAME being its file name without the extension, with\n"
+        "one KiCad 6 footprint file per component (NAME.kicad_mod, named so that it is safe on\n"
+        "every file system: see `cobble render --help`). Two libraries of the same name ignoring\n"
+        "letter case (a/IC.LIB and b/ic.lib) do not share a folder: the later one in the order\n"
+        "given goes to IC~2.pretty, the next to IC~3.pretty. A file given twice is exported once.\n"
+        "The same input always gives the same bytes. One library unit is one mil unless\n"
+        "--unit-mm says otherwise; a through-hole pad's drill is 0.6 of its smaller side, never\n"
+        "below 0.3 mm nor above that side, unless --drill-ratio or --drill-mm says otherwise.\n"
+        "Pads are numbered 1, 2, 3, ... in the order of their records in the file. The README's\n"
+        "\"Exporting to KiCad\" lists every rule.\n"
+        "\n"
+        "For each library, in the order given, prints\n"
+        "  LIB: N footprints written to DIR/NAME.pretty\n"
+        "and then one line per approximation or omission, components in the window's list order,\n"
+        "  NAME: record 3 (Pad): shape 7 is not drawn; skipped\n"
+        "\n"
+        "Every LIB is read before anything is written: a file that cannot be read or is not a\n"
+        "library writes nothing at all. Each footprint file is written whole or not at all; the\n"
+        "first that cannot be written ends the export with its name, the files before it being\n"
+        "complete. Existing footprint files of the same name are replaced, others left alone.\n"
+        "\n"
+        "--json prints\n"
+        "  {\"libraries\": [{\"file\": LIB, \"folder\": DIR/NAME.pretty, \"footprints\":\n"
+        "    [{\"name\": NAME, \"file\": FILE NAME, \"notes\": [TEXT, ...]}, ...]}, ...]}\n"
+        "with names as Latin-1 converted to UTF-8.");
+    command->callback([options, unit, drillMm, &chosen] {
+        if (!unit->empty()) options->footprint.unit = *parseUnit(*unit);
+        if (!drillMm->empty()) options->footprint.drillNanometres = parseMillimetres(*drillMm);
+        chosen = [options](const Console& console) { return runExportKicad(*options, console); };
+    });
+}
+
+void addImportCommand(CLI::App& parent, CommandRun& chosen) {
+    auto request = std::make_shared<KicadImportRequest>();
+    auto unit = std::make_shared<std::string>();
+    CLI::App* group =
+        parent.add_subcommand("import", "Add another program's footprints to a library.");
+    group->require_subcommand(1);
+    CLI::App* command = group->add_subcommand(
+        "kicad", "Add KiCad footprints (.kicad_mod files, .pretty folders) to a library.");
+    command
+        ->add_option("FOOTPRINT_OR_PRETTY", request->inputs,
+                     ".kicad_mod files, and folders whose .kicad_mod files are all taken")
+        ->required();
+    command->add_option("--to", request->library, "the library file (created when missing)")
+        ->type_name("LIB")
+        ->required();
+    command->add_flag("--split", request->split,
+                      "when LIB is full, go on in LIB_2, LIB_3, ... beside it");
+    command->add_flag("--skip-refused", request->skipRefused,
+                      "write what can be imported even when some footprints are refused");
+    command
+        ->add_option("--names", request->namesFile,
+                     "a file of KICAD_NAME<TAB>SHORT lines giving your own component names")
+        ->type_name("FILE");
+    command->add_flag("--with-courtyard", request->footprint.withCourtyard,
+                      "keep courtyards, on the keep-out layer (12), instead of dropping them");
+    addUnitOption(*command, *unit);
+    command
+        ->add_option("--tolerance", request->footprint.roundingTolerance,
+                     "count the values rounded by more than this many units (default 0.25)")
+        ->type_name("UNITS")
+        ->check(CLI::Range(0.0, 0.5));
+    command->add_flag("-n,--dry-run", request->dryRun, "say what would happen; write nothing");
+    command->footer(
+        "A folder gives its .kicad_mod files in name order; the inputs are taken in the order\n"
+        "given. Each footprint becomes one component, added by the window's rules: a library\n"
+        "holds at most 200 components (and records up to index 32,767), and a name it already\n"
+        "holds exactly is refused. Names are cut to 13 characters by the rules in the README\n"
+        "(\"Importing from KiCad\"), kept unique ignoring letter case with ~2, ~3, ...; --names\n"
+        "gives your own, one line per footprint, LIBRARY:NAME picking one folder's footprint:\n"
+        "  SOIC-8_3.9x4.9mm_P1.27mm<TAB>SO8\n"
+        "Millimetres become units rounded to the nearest (one mil unless --unit-mm), y upward.\n"
+        "\n"
+        "Prints the mapping and what was approximated or dropped,\n"
+        "  Package_SO:SOIC-8_3.9x4.9mm_P1.27mm -> SOIC-8_P1.27\n"
+        "      8 x round-rect pad drawn as a rectangle\n"
+        "then \"Wrote LIB: N new components, M in all.\" for each library written, or\n"
+        "\"Nothing written.\". Each refusal is one line on standard error,\n"
+        "  cobble: FILE: what is wrong\n"
+        "for a footprint file that is malformed or holds a value no field can take, a name LIB\n"
+        "already holds, each footprint that did not fit, a LIB that is not a library file.\n"
+        "Any refusal and nothing at all is written (unless --skip-refused). A LIB that exists and\n"
+        "is not a library file is never written over; each library is written whole through a\n"
+        "new file renamed over the old one.\n"
+        "\n"
+        "Exit status: 0 all imported (or, with --dry-run, all would be); 1 something was refused\n"
+        "(also with --skip-refused, which writes the rest); 2 an input could not be read.");
+    command->callback([request, unit, &chosen] {
+        if (!unit->empty()) request->footprint.unit = *parseUnit(*unit);
+        chosen = [request](const Console& console) { return runImportKicad(*request, console); };
+    });
+}
 
 // Every subcommand in the order `cobble --help` lists them.
 constexpr std::array kCommands = {

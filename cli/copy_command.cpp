@@ -5,7 +5,6 @@
 #include "library.h"
 #include "name_text.h"
 
-#include <CLI/CLI.hpp>
 #include <memory>
 
 namespace {
@@ -78,30 +77,4 @@ ExitStatus runCopy(const CopyOptions& options, const Console& console) {
     console.out << options.destination << ": copied " << components(chosen.size()) << ", now "
                 << count << '\n';
     return ExitStatus::Success;
-}
-
-void addCopyCommand(CLI::App& parent, CommandRun& chosen) {
-    auto options = std::make_shared<CopyOptions>();
-    CLI::App* command = parent.add_subcommand(
-        "copy", "Copy components from one library into another, by the window's rules.");
-    command->add_option("SRC", options->source, "the library to copy from")->required();
-    command->add_option("NAME", options->names, "the components to copy")->required();
-    command
-        ->add_option("--to", options->destination,
-                     "the library to copy into (created when missing)")
-        ->required();
-    command->add_flag("-n,--dry-run", options->dryRun, "say what would happen; write nothing");
-    command->footer(
-        "The NAMEs are copied in the order given, each as the window copies it: refused when\n"
-        "DEST already holds 200 components (tested first) or a component of exactly that name\n"
-        "(names differing only in letter case are different components). One refusal, or a\n"
-        "NAME not in SRC, and nothing at all is written. A copy goes to the head of DEST, so\n"
-        "the next save writes it to slot 0.\n"
-        "\n"
-        "DEST is written through a new file renamed over the old one, so a failure leaves it as\n"
-        "it was; an existing DEST that is not a library file is never written over. A NAME is\n"
-        "matched by its bytes as typed, or else as `cobble show` prints names.");
-    command->callback([options, &chosen] {
-        chosen = [options](const Console& console) { return runCopy(*options, console); };
-    });
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "command.h"
 #include "console.h"
 
 #include <string>
@@ -18,5 +17,3 @@ struct CopyOptions {
 /// one after another in the order given: refused when DEST already holds 200 components or a
 /// component of exactly that name. Any refusal or missing name means nothing is written at all.
 ExitStatus runCopy(const CopyOptions& options, const Console& console);
-
-void addCopyCommand(CLI::App& parent, CommandRun& chosen);

@@ -4,7 +4,6 @@
 #include "library.h"
 #include "name_text.h"
 
-#include <CLI/CLI.hpp>
 #include <memory>
 
 ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
@@ -37,23 +36,4 @@ ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
     console.out << options.library << ": deleted " << components(options.names.size()) << ", now "
                 << count << '\n';
     return ExitStatus::Success;
-}
-
-void addDeleteCommand(CLI::App& parent, CommandRun& chosen) {
-    auto options = std::make_shared<DeleteOptions>();
-    CLI::App* command =
-        parent.add_subcommand("delete", "Remove components from a library and write it back.");
-    command->add_option("LIB", options->library, "the library file")->required();
-    command->add_option("NAME", options->names, "the components to remove")->required();
-    command->add_flag("-n,--dry-run", options->dryRun, "say what would happen; write nothing");
-    command->footer(
-        "Each NAME removes the component the window finds by that name (of two with one name,\n"
-        "the one from the later slot); give a name twice to remove both. A NAME not in the\n"
-        "library, and nothing at all is written. The library is written through a new file\n"
-        "renamed over the old one, so a failure leaves it as it was; a file that is not a\n"
-        "library is never written. Like any save, it writes the components in the reverse of\n"
-        "the order it read them (see `cobble check`).");
-    command->callback([options, &chosen] {
-        chosen = [options](const Console& console) { return runDelete(*options, console); };
-    });
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "command.h"
 #include "console.h"
 
 #include <string>
@@ -17,5 +16,3 @@ struct DeleteOptions {
 /// component the window would find by that name; a NAME with nothing left to remove means
 /// nothing is written.
 ExitStatus runDelete(const DeleteOptions& options, const Console& console);
-
-void addDeleteCommand(CLI::App& parent, CommandRun& chosen);

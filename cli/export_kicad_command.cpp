@@ -6,9 +6,7 @@
 #include "library_export.h"
 #include "library_input.h"
 #include "name_text.h"
-#include "unit_option.h"
 
-#include <CLI/CLI.hpp>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -20,9 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-/// A drill beyond this is no drill for a footprint pad but a typing error.
-constexpr std::int64_t kMaxDrillNanometres = 100'000'000;
 
 std::string libraryNameOf(const std::string& path) {
     return fs::path(path).filename().replace_extension().string();
@@ -167,72 +162,4 @@ ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& cons
     }
     if (options.json) printJson(console.out, {{"libraries", libraries}});
     return status;
-}
-
-void addExportCommand(CLI::App& parent, CommandRun& chosen) {
-    auto options = std::make_shared<ExportKicadOptions>();
-    auto unit = std::make_shared<std::string>();
-    auto drillMm = std::make_shared<std::string>();
-    CLI::App* group =
-        parent.add_subcommand("export", "Write libraries in another program's format.");
-    group->require_subcommand(1);
-    CLI::App* command = group->add_subcommand(
-        "kicad", "Write each library as a KiCad footprint library, one .kicad_mod per component.");
-    command->add_option("LIB", options->libraries, "the library files")->required();
-    command
-        ->add_option("--out", options->outDirectory,
-                     "the folder that receives the NAME.pretty folders (created when missing)")
-        ->type_name("DIR")
-        ->required();
-    addUnitOption(*command, *unit);
-    CLI::Option* ratio =
-        command
-            ->add_option("--drill-ratio", options->footprint.drillRatio,
-                         "a through-hole pad's drill as a share of its smaller side (default 0.6)")
-            ->type_name("R")
-            ->check(CLI::Range(0.01, 1.0));
-    CLI::Option* drill =
-        command
-            ->add_option("--drill-mm", *drillMm,
-                         "one drill in millimetres for every through-hole pad")
-            ->type_name("D")
-            ->check([](const std::string& text) {
-                const auto nm = parseMillimetres(text);
-                return nm && *nm > 0 && *nm <= kMaxDrillNanometres
-                           ? std::string()
-                           : "expected a drill above 0 and at most 100 mm: " + text;
-            });
-    ratio->excludes(drill);
-    command->add_flag("--json", options->json, "print JSON instead of the summaries");
-    command->footer(
-        "Each LIB becomes DIR/NAME.pretty, NAME being its file name without the extension, with\n"
-        "one KiCad 6 footprint file per component (NAME.kicad_mod, named so that it is safe on\n"
-        "every file system: see `cobble render --help`). Two libraries of the same name ignoring\n"
-        "letter case (a/IC.LIB and b/ic.lib) do not share a folder: the later one in the order\n"
-        "given goes to IC~2.pretty, the next to IC~3.pretty. A file given twice is exported once.\n"
-        "The same input always gives the same bytes. One library unit is one mil unless\n"
-        "--unit-mm says otherwise; a through-hole pad's drill is 0.6 of its smaller side, never\n"
-        "below 0.3 mm nor above that side, unless --drill-ratio or --drill-mm says otherwise.\n"
-        "Pads are numbered 1, 2, 3, ... in the order of their records in the file. The README's\n"
-        "\"Exporting to KiCad\" lists every rule.\n"
-        "\n"
-        "For each library, in the order given, prints\n"
-        "  LIB: N footprints written to DIR/NAME.pretty\n"
-        "and then one line per approximation or omission, components in the window's list order,\n"
-        "  NAME: record 3 (Pad): shape 7 is not drawn; skipped\n"
-        "\n"
-        "Every LIB is read before anything is written: a file that cannot be read or is not a\n"
-        "library writes nothing at all. Each footprint file is written whole or not at all; the\n"
-        "first that cannot be written ends the export with its name, the files before it being\n"
-        "complete. Existing footprint files of the same name are replaced, others left alone.\n"
-        "\n"
-        "--json prints\n"
-        "  {\"libraries\": [{\"file\": LIB, \"folder\": DIR/NAME.pretty, \"footprints\":\n"
-        "    [{\"name\": NAME, \"file\": FILE NAME, \"notes\": [TEXT, ...]}, ...]}, ...]}\n"
-        "with names as Latin-1 converted to UTF-8.");
-    command->callback([options, unit, drillMm, &chosen] {
-        if (!unit->empty()) options->footprint.unit = *parseUnit(*unit);
-        if (!drillMm->empty()) options->footprint.drillNanometres = parseMillimetres(*drillMm);
-        chosen = [options](const Console& console) { return runExportKicad(*options, console); };
-    });
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "command.h"
 #include "console.h"
 #include "footprint_export.h"
 
@@ -25,5 +24,3 @@ std::vector<std::string> prettyFolderNames(const std::vector<std::string>& libra
 /// is written, so a file that cannot be read or is not a library writes nothing at all; a file
 /// that cannot be written ends the export there, naming it.
 ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& console);
-
-void addExportCommand(CLI::App& parent, CommandRun& chosen);

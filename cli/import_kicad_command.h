@@ -1,6 +1,5 @@
 #pragma once
 
-#include "command.h"
 #include "console.h"
 #include "library_import.h"
 
@@ -9,5 +8,3 @@
 /// Success when everything asked for was written (or, with a dry run, would be); Trouble when an
 /// input could not be read; Failure for any other refusal, and then nothing is written.
 ExitStatus runImportKicad(const KicadImportRequest& request, const Console& console);
-
-void addImportCommand(CLI::App& parent, CommandRun& chosen);

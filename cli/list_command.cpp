@@ -4,7 +4,6 @@
 #include "library_file_scan.h"
 #include "name_order.h"
 
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -127,29 +126,4 @@ ExitStatus runList(const ListOptions& options, const Console& console) {
         }
     }
     return status;
-}
-
-void addListCommand(CLI::App& parent, CommandRun& chosen) {
-    auto options = std::make_shared<ListOptions>();
-    CLI::App* command = parent.add_subcommand(
-        "list",
-        "List the library files in folders: every file whose bytes 3 to 15 read "
-        "\"PCB 4 LIBRARY\", whatever its name.");
-    command->add_option("DIR", options->directories, "the folders to look in")->required();
-    command->add_flag("-r,--recursive", options->recursive,
-                      "look in subfolders too; a folder reached twice (by a link) is listed once");
-    command->add_flag("--json", options->json, "print JSON instead of paths");
-    command->footer(
-        "Prints one path per line: the DIR as given joined with the file name. The folders come\n"
-        "in the order given; within one, the files are sorted as the window sorts its file list\n"
-        "(by name ignoring letter case), and with --recursive its subfolders follow, sorted the\n"
-        "same way. File names are printed as the system's bytes. Hidden files count; folders,\n"
-        "special files and files that cannot be read are skipped.\n"
-        "\n"
-        "--json prints\n"
-        "  {\"folders\": [{\"folder\": PATH, \"libraries\": [FILE NAME, ...]}, ...]}\n"
-        "one entry per folder looked in, in the same order; texts that are not UTF-8 get U+FFFD.");
-    command->callback([options, &chosen] {
-        chosen = [options](const Console& console) { return runList(*options, console); };
-    });
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "command.h"
 #include "console.h"
 
 #include <string>
@@ -16,5 +15,3 @@ struct ListOptions {
 /// Prints the library files of each directory, found by their signature as Locate Directory
 /// finds them. A folder that cannot be listed is reported and the others are still listed.
 ExitStatus runList(const ListOptions& options, const Console& console);
-
-void addListCommand(CLI::App& parent, CommandRun& chosen);

@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QImage>
 
-#include <CLI/CLI.hpp>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -63,23 +62,6 @@ std::string prepareFolder(const std::string& directory) {
     return {};
 }
 
-std::optional<std::pair<int, int>> parseSize(const std::string& text) {
-    const std::size_t x = text.find_first_of("xX");
-    if (x == std::string::npos) return std::nullopt;
-    try {
-        std::size_t used = 0;
-        const int width = std::stoi(text.substr(0, x), &used);
-        if (used != x) return std::nullopt;
-        const std::string rest = text.substr(x + 1);
-        const int height = std::stoi(rest, &used);
-        if (used != rest.size()) return std::nullopt;
-        if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return std::nullopt;
-        return std::pair{width, height};
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-}
-
 }  // namespace
 
 ExitStatus runRender(const RenderOptions& options, const Console& console) {
@@ -126,39 +108,19 @@ ExitStatus runRender(const RenderOptions& options, const Console& console) {
     return status;
 }
 
-void addRenderCommand(CLI::App& parent, CommandRun& chosen) {
-    auto options = std::make_shared<RenderOptions>();
-    auto size = std::make_shared<std::string>();
-    CLI::App* command = parent.add_subcommand(
-        "render", "Draw components as the window's viewer draws them, into PNG or SVG files.");
-    command->add_option("LIB", options->library, "the library file")->required();
-    command->add_option("NAME", options->names, "only these components");
-    auto format = std::make_shared<std::string>();
-    command->add_option("--format", *format, "png or svg")
-        ->required()
-        ->check([](const std::string& text) {
-            return text == "png" || text == "svg" ? std::string() : "expected png or svg: " + text;
-        });
-    command
-        ->add_option("--size", *size,
-                     "picture size in pixels, default 517x463 (the window's panel)")
-        ->check([](const std::string& text) {
-            return parseSize(text) ? std::string() : "expected WxH, each 1 to 16384: " + text;
-        });
-    command
-        ->add_option("--out", options->outDirectory,
-                     "the folder for the pictures (created when missing)")
-        ->required();
-    command->footer(
-        "One file per component, drawn with the window's fit, palette and stroke font, and named\n"
-        "from the component's name so that it is safe on every file system: characters a file\n"
-        "name cannot hold become %XX, and names that differ only in letter case (or repeat)\n"
-        "get ~2, ~3, ... Components come in the window's list order; the paths written are\n"
-        "printed one per line. Existing pictures of the same name are replaced, each written\n"
-        "whole or not at all.");
-    command->callback([options, size, format, &chosen] {
-        options->format = *format == "svg" ? PictureFormat::Svg : PictureFormat::Png;
-        if (!size->empty()) std::tie(options->width, options->height) = *parseSize(*size);
-        chosen = [options](const Console& console) { return runRender(*options, console); };
-    });
+std::optional<std::pair<int, int>> parseSize(const std::string& text) {
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return std::nullopt;
+    try {
+        std::size_t used = 0;
+        const int width = std::stoi(text.substr(0, x), &used);
+        if (used != x) return std::nullopt;
+        const std::string rest = text.substr(x + 1);
+        const int height = std::stoi(rest, &used);
+        if (used != rest.size()) return std::nullopt;
+        if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return std::nullopt;
+        return std::pair{width, height};
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "command.h"
 #include "console.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 enum class PictureFormat { Png, Svg };
@@ -23,4 +24,6 @@ struct RenderOptions {
 /// component in the output folder (created when missing), each written whole or not at all.
 ExitStatus runRender(const RenderOptions& options, const Console& console);
 
-void addRenderCommand(CLI::App& parent, CommandRun& chosen);
+/// The picture size of a `--size` text, "WxH" with each side 1 to 16,384 pixels; none for any
+/// other text.
+std::optional<std::pair<int, int>> parseSize(const std::string& text);

@@ -5,7 +5,6 @@
 #include "name_text.h"
 #include "primitive.h"
 
-#include <CLI/CLI.hpp>
 #include <array>
 #include <cstdio>
 #include <memory>
@@ -117,37 +116,4 @@ ExitStatus runShow(const ShowOptions& options, const Console& console) {
         printTable(loaded, shown, console.out);
     }
     return ExitStatus::Success;
-}
-
-void addShowCommand(CLI::App& parent, CommandRun& chosen) {
-    auto options = std::make_shared<ShowOptions>();
-    CLI::App* command = parent.add_subcommand(
-        "show",
-        "Describe the components of a library: name, slot, primitives by kind, bounds "
-        "and record bytes.");
-    command->add_option("LIB", options->library, "the library file")->required();
-    command->add_option("NAME", options->names,
-                        "only these components (a name held twice shows both)");
-    command->add_flag("--json", options->json, "print JSON instead of a table");
-    command->footer(
-        "Components are listed as the window lists them: by name ignoring letter case, names\n"
-        "equal but for case in directory order; with NAMEs, in the order the NAMEs are given.\n"
-        "SLOT is the directory slot (0 to 199) the component was read from; PRIMS the primitives\n"
-        "kept; MINX MINY MAXX MAXY the box in library units ('-' with no primitives); BYTES\n"
-        "the bytes its records take.\n"
-        "\n"
-        "Names are 8-bit codes shown as Latin-1: in the table as UTF-8, control codes as \\xNN\n"
-        "and a backslash as \\\\. A NAME is matched by its bytes as typed, or else read the way\n"
-        "the table prints names.\n"
-        "\n"
-        "--json prints\n"
-        "  {\"file\": LIB, \"components\": [{\"name\": TEXT, \"slot\": N,\n"
-        "    \"primitives\": {\"total\": N, \"arc\": N, \"fill\": N, \"pad\": N, \"track\": N,\n"
-        "                   \"string\": N, \"via\": N},\n"
-        "    \"bounds\": {\"minX\": N, \"minY\": N, \"maxX\": N, \"maxY\": N} or null,\n"
-        "    \"recordBytes\": N}, ...]}\n"
-        "with names as Latin-1 converted to UTF-8.");
-    command->callback([options, &chosen] {
-        chosen = [options](const Console& console) { return runShow(*options, console); };
-    });
 }

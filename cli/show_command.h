@@ -1,6 +1,5 @@
 #pragma once
 
-#include "command.h"
 #include "console.h"
 
 #include <string>
@@ -18,5 +17,3 @@ struct ShowOptions {
 /// bounds and record bytes, in the window's list order. A name not in the library is an error
 /// before anything is printed.
 ExitStatus runShow(const ShowOptions& options, const Console& console);
-
-void addShowCommand(CLI::App& parent, CommandRun& chosen);
