@@ -138,7 +138,8 @@ void printText(const LibraryDiff& diff, std::size_t countA, std::ostream& out) {
         out << "the same components in another order\n";
         return;
     }
-    out << components(diff.components.size()) << " differ:";
+    out << components(diff.components.size())
+        << (diff.components.size() == 1 ? " differs:" : " differ:");
     for (std::size_t i = 0; i < parts.size(); ++i) out << (i ? ", " : " ") << parts[i];
     out << '\n';
 }
