@@ -176,29 +176,61 @@ void appendHex(std::string& out, std::span<const std::uint8_t> bytes) {
     }
 }
 
-std::string quoted(std::span<const std::uint8_t> bytes) {
-    std::string out = "\"";
-    for (const std::uint8_t b : bytes) {
-        if (b == '"' || b == '\\') {
-            out += '\\';
-            out += static_cast<char>(b);
-        } else if (b >= 0x20 && b < 0x7F) {
-            out += static_cast<char>(b);
-        } else {
-            out += "\\x";
-            out += kHexDigits[b >> 4];
-            out += kHexDigits[b & 0xF];
-        }
+/// The text of one field's name or value, built without allocating: the writer builds one for
+/// every field of every primitive. The longest is a quoted text of 13 escaped bytes.
+class FieldText {
+public:
+    void add(char c) { data_[size_++] = c; }
+    void add(std::string_view text) {
+        std::copy(text.begin(), text.end(), data_.begin() + static_cast<std::ptrdiff_t>(size_));
+        size_ += text.size();
     }
-    out += '"';
-    return out;
-}
+    void addNumber(std::int64_t value) {
+        size_ = static_cast<std::size_t>(
+            std::to_chars(data_.data() + size_, data_.data() + data_.size(), value).ptr -
+            data_.data());
+    }
+    void addHexByte(std::uint8_t b) {
+        add(kHexDigits[b >> 4]);
+        add(kHexDigits[b & 0xF]);
+    }
+    /// `bytes` quoted: printable ASCII as it is, `"` and `\` escaped, every other code as `\xHH`.
+    void addQuoted(std::span<const std::uint8_t> bytes) {
+        add('"');
+        for (const std::uint8_t b : bytes) {
+            if (b == '"' || b == '\\') {
+                add('\\');
+                add(static_cast<char>(b));
+            } else if (b >= 0x20 && b < 0x7F) {
+                add(static_cast<char>(b));
+            } else {
+                add("\\x");
+                addHexByte(b);
+            }
+        }
+        add('"');
+    }
+    std::string_view view() const { return {data_.data(), size_}; }
 
-std::string fieldValue(const FieldSpec& spec, std::span<const std::uint8_t> bytes) {
-    if (spec.coding == Coding::Signed16) return numberText(signed16At(bytes, spec.offset));
+private:
+    std::array<char, 80> data_{};
+    std::size_t size_ = 0;
+};
+
+FieldText fieldValue(const FieldSpec& spec, std::span<const std::uint8_t> bytes) {
+    FieldText value;
+    if (spec.coding == Coding::Signed16) {
+        value.addNumber(signed16At(bytes, spec.offset));
+        return value;
+    }
     const std::uint8_t code = bytes[spec.offset];
     const std::string_view word = wordOf(spec.coding, code);
-    return word.empty() ? numberText(code) : std::string(word);
+    if (word.empty()) {
+        value.addNumber(code);
+    } else {
+        value.add(word);
+    }
+    return value;
 }
 
 /// The bytes of a record or an entry that no field interprets, one bit per byte offset.
@@ -243,10 +275,10 @@ ByteMask entryCarriedBytes(std::int32_t nameLength) {
            bytesFrom(entry_offset::kFirstRecordIndex + 2, kSlotSize);
 }
 
-/// The carried runs of `bytes` as fields: each run of carried bytes, split where a second record
-/// starts, as `carried OFFSET` and its bytes in hexadecimal.
-void addCarriedRuns(std::vector<TextField>& fields, ByteMask mask,
-                    std::span<const std::uint8_t> bytes) {
+/// Hands each run of carried bytes that are not all zero to `emit` as a field, `carried OFFSET`
+/// and its bytes in hexadecimal; runs are split where a second record starts.
+template <typename Emit>
+void visitCarriedRuns(ByteMask mask, std::span<const std::uint8_t> bytes, Emit&& emit) {
     std::size_t i = 0;
     while (i < bytes.size()) {
         if (!(mask & (ByteMask{1} << i))) {
@@ -259,10 +291,14 @@ void addCarriedRuns(std::vector<TextField>& fields, ByteMask mask,
         } while (i < bytes.size() && i != kRecordSize && (mask & (ByteMask{1} << i)));
         const auto run = bytes.subspan(first, i - first);
         if (std::all_of(run.begin(), run.end(), [](std::uint8_t b) { return b == 0; })) continue;
-        std::string value = "\"";
-        appendHex(value, run);
-        value += '"';
-        fields.push_back({"carried " + numberText(static_cast<std::int64_t>(first)), value});
+        FieldText name;
+        name.add("carried ");
+        name.addNumber(static_cast<std::int64_t>(first));
+        FieldText value;
+        value.add('"');
+        for (const std::uint8_t b : run) value.addHexByte(b);
+        value.add('"');
+        emit(name.view(), value.view());
     }
 }
 
@@ -278,22 +314,60 @@ int compareRecords(const Primitive& a, const Primitive& b) {
     return x.size() == y.size() ? 0 : (x.size() < y.size() ? -1 : 1);
 }
 
-void appendElement(std::string& out, std::string_view head, const std::vector<TextField>& fields) {
-    out += '(';
-    out += head;
-    for (const TextField& field : fields) {
-        out += " (";
-        out += field.name;
-        out += ' ';
-        out += field.value;
-        out += ')';
-    }
-    out += ')';
-}
-
 std::string oneLine(std::string text) {
     std::replace(text.begin(), text.end(), '\n', ' ');
     return text;
+}
+
+/// Hands each field of a primitive of a kept kind to `emit(name, value)`, in the order the text
+/// writes them.
+template <typename Emit>
+void visitPrimitiveFields(const Primitive& primitive, Emit&& emit) {
+    const PrimitiveType kind = *primitive.kind();
+    const auto bytes = std::span<const std::uint8_t>(primitive.bytes());
+    for (const FieldSpec& spec : fieldsOf(kind)) emit(spec.name, fieldValue(spec, bytes).view());
+    std::int32_t textLength = 0;
+    if (kind == PrimitiveType::String) {
+        const StringFields s = primitive.string();
+        textLength = s.textLength;
+        FieldText text;
+        text.addQuoted(s.text);
+        emit("text", text.view());
+        if (static_cast<std::size_t>(textLength) > kTextCapacity) {
+            FieldText length;
+            length.addNumber(textLength);
+            emit("textLength", length.view());
+        }
+    }
+    visitCarriedRuns(carriedBytes(kind, textLength), significantBytes(primitive), emit);
+}
+
+template <typename Emit>
+void visitEntryFields(const DirectoryEntry& entry, Emit&& emit) {
+    if (static_cast<std::size_t>(entry.nameLength()) > kTextCapacity) {
+        FieldText length;
+        length.addNumber(entry.nameLength());
+        emit("nameLength", length.view());
+    }
+    visitCarriedRuns(entryCarriedBytes(entry.nameLength()), entry.bytes, emit);
+}
+
+/// Appends ` (name value)`.
+void appendField(std::string& out, std::string_view name, std::string_view value) {
+    out += " (";
+    out += name;
+    out += ' ';
+    out += value;
+    out += ')';
+}
+
+void appendPrimitive(std::string& out, const Primitive& primitive) {
+    out += '(';
+    out += kindWord(*primitive.kind());
+    visitPrimitiveFields(primitive, [&](std::string_view name, std::string_view value) {
+        appendField(out, name, value);
+    });
+    out += ')';
 }
 
 // ---- Reading ----
@@ -340,39 +414,38 @@ bool isWholeNumberText(std::string_view text) {
                        [](char c) { return c >= '0' && c <= '9'; });
 }
 
-/// A whole number from `low` to `high` for the field `field`.
-std::int32_t wholeNumber(const SexprNode& value, const std::string& field, std::int32_t low,
+/// A whole number from `low` to `high` for the field headed `field`.
+std::int32_t wholeNumber(const SexprNode& value, std::string_view field, std::int32_t low,
                          std::int32_t high) {
     if (!value.isNumber() || !isWholeNumberText(value.text)) {
-        failAt(value, field + " needs a whole number, not " + describe(value));
+        failAt(value, "(" + std::string(field) + ") needs a whole number, not " + describe(value));
     }
     std::int64_t number = 0;
     const auto [end, error] =
         std::from_chars(value.text.data(), value.text.data() + value.text.size(), number);
     if (error != std::errc() || number < low || number > high) {
-        failAt(value, field + " is " + value.text + ", outside " + numberText(low) + " to " +
-                          numberText(high));
+        failAt(value, "(" + std::string(field) + ") is " + value.text + ", outside " +
+                          numberText(low) + " to " + numberText(high));
     }
     return static_cast<std::int32_t>(number);
 }
 
 void readField(const SexprNode& field, const FieldSpec& spec, std::span<std::uint8_t> bytes) {
     const SexprNode& value = onlyValue(field);
-    const std::string name = elementName(field);
     if (spec.coding == Coding::Signed16) {
-        putSigned16(bytes, spec.offset, wholeNumber(value, name, -32768, 32767));
+        putSigned16(bytes, spec.offset, wholeNumber(value, spec.name, -32768, 32767));
         return;
     }
     if (spec.coding != Coding::Unsigned8 && value.kind == SexprNode::Kind::Symbol) {
         const auto code = codeOf(spec.coding, value.text);
         if (!code) {
-            failAt(value, name + " needs one of " + wordsOf(spec.coding) +
+            failAt(value, elementName(field) + " needs one of " + wordsOf(spec.coding) +
                               " or a number 0 to 255, not " + describe(value));
         }
         bytes[spec.offset] = *code;
         return;
     }
-    bytes[spec.offset] = static_cast<std::uint8_t>(wholeNumber(value, name, 0, 255));
+    bytes[spec.offset] = static_cast<std::uint8_t>(wholeNumber(value, spec.name, 0, 255));
 }
 
 std::string textOf(const SexprNode& field) {
@@ -402,7 +475,7 @@ CarriedRun readCarried(const SexprNode& field) {
         failAt(field, "(carried) needs a byte offset and a quoted run of hexadecimal digits");
     }
     CarriedRun run{
-        &field, static_cast<std::size_t>(wholeNumber(field.items[1], "(carried)", 0, 31)), {}};
+        &field, static_cast<std::size_t>(wholeNumber(field.items[1], "carried", 0, 31)), {}};
     const SexprNode& hex = field.items[2];
     if (hex.kind != SexprNode::Kind::String) {
         failAt(hex, "(carried) needs a quoted run of hexadecimal digits, not " + describe(hex));
@@ -423,7 +496,7 @@ CarriedRun readCarried(const SexprNode& field) {
 /// Puts each run's bytes in place, after checking that each byte is one that `owner` carries
 /// and that no byte is given twice.
 void placeCarried(const std::vector<CarriedRun>& runs, ByteMask carried,
-                  std::span<std::uint8_t> bytes, const std::string& owner) {
+                  std::span<std::uint8_t> bytes, std::string_view owner) {
     ByteMask given = 0;
     for (const CarriedRun& run : runs) {
         for (std::size_t i = 0; i < run.bytes.size(); ++i) {
@@ -432,12 +505,12 @@ void placeCarried(const std::vector<CarriedRun>& runs, ByteMask carried,
                 failAt(*run.node, "(carried " + numberText(static_cast<std::int64_t>(run.offset)) +
                                       ") runs past byte " +
                                       numberText(static_cast<std::int64_t>(bytes.size() - 1)) +
-                                      " of " + owner);
+                                      " of " + std::string(owner));
             }
             const ByteMask bit = ByteMask{1} << offset;
             if (!(carried & bit)) {
                 failAt(*run.node, "byte " + numberText(static_cast<std::int64_t>(offset)) + " of " +
-                                      owner +
+                                      std::string(owner) +
                                       " belongs to a field; only bytes no field reads are "
                                       "carried");
             }
@@ -454,15 +527,15 @@ void placeCarried(const std::vector<CarriedRun>& runs, ByteMask carried,
 /// The length byte of a name or text: `explicitLength` when given, else the text's length. A
 /// given length must be the text's, or above 13 for a text of all 13 bytes.
 std::uint8_t lengthByte(const SexprNode* explicitLength, std::size_t textSize,
-                        const std::string& field) {
+                        std::string_view field) {
     if (!explicitLength) return static_cast<std::uint8_t>(textSize);
     const SexprNode& value = onlyValue(*explicitLength);
-    const std::int32_t length = wholeNumber(value, "(" + field + ")", 0, 255);
+    const std::int32_t length = wholeNumber(value, field, 0, 255);
     const bool fits =
         static_cast<std::size_t>(length) == textSize ||
         (length > static_cast<std::int32_t>(kTextCapacity) && textSize == kTextCapacity);
     if (!fits) {
-        failAt(value, "(" + field + ") is " + value.text + " for a text of " +
+        failAt(value, "(" + std::string(field) + ") is " + value.text + " for a text of " +
                           numberText(static_cast<std::int64_t>(textSize)) +
                           " bytes; it may differ only above 13, for a text of 13 bytes");
     }
@@ -480,8 +553,8 @@ Primitive readPrimitive(const SexprNode& node, PrimitiveType kind) {
     std::array<std::uint8_t, kPrimitiveSize> bytes{};
     bytes[primitive_offset::kType] = static_cast<std::uint8_t>(kind);
     const std::span<const FieldSpec> specs = fieldsOf(kind);
-    const std::string owner = elementName(node);
-    std::vector<bool> seen(specs.size(), false);
+    auto owner = [&] { return elementName(node); };
+    std::array<bool, 8> seen{};
     const SexprNode* text = nullptr;
     const SexprNode* textLength = nullptr;
     std::vector<CarriedRun> runs;
@@ -489,7 +562,7 @@ Primitive readPrimitive(const SexprNode& node, PrimitiveType kind) {
         const SexprNode& field = node.items[i];
         const std::string_view name = field.head();
         if (name.empty())
-            failAt(field, owner + " holds " + describe(field) + " where a field belongs");
+            failAt(field, owner() + " holds " + describe(field) + " where a field belongs");
         if (name == "carried") {
             runs.push_back(readCarried(field));
             continue;
@@ -498,15 +571,15 @@ Primitive readPrimitive(const SexprNode& node, PrimitiveType kind) {
         if (kind == PrimitiveType::String && name == "text") special = &text;
         if (kind == PrimitiveType::String && name == "textLength") special = &textLength;
         if (special) {
-            if (*special) failAt(field, owner + " has two " + elementName(field));
+            if (*special) failAt(field, owner() + " has two " + elementName(field));
             *special = &field;
             continue;
         }
         const auto spec = std::find_if(specs.begin(), specs.end(),
                                        [&](const FieldSpec& s) { return s.name == name; });
-        if (spec == specs.end()) failAt(field, owner + " has no field " + elementName(field));
+        if (spec == specs.end()) failAt(field, owner() + " has no field " + elementName(field));
         const auto index = static_cast<std::size_t>(spec - specs.begin());
-        if (seen[index]) failAt(field, owner + " has two " + elementName(field));
+        if (seen[index]) failAt(field, owner() + " has two " + elementName(field));
         seen[index] = true;
         readField(field, *spec, bytes);
     }
@@ -516,12 +589,12 @@ Primitive readPrimitive(const SexprNode& node, PrimitiveType kind) {
         if (kind == PrimitiveType::Arc && specs[k].name == "quadrantFlags") {
             bytes[arc_offset::kQuadrantFlags] = 15;
         } else if (kind != PrimitiveType::String || specs[k].name != "orientation") {
-            failAt(node, owner + " has no (" + std::string(specs[k].name) + ")");
+            failAt(node, owner() + " has no (" + std::string(specs[k].name) + ")");
         }
     }
     std::int32_t length = 0;
     if (kind == PrimitiveType::String) {
-        if (!text) failAt(node, owner + " has no (text)");
+        if (!text) failAt(node, owner() + " has no (text)");
         const std::string characters = textOf(*text);
         requireTextFits(*text, characters, "(text)");
         length = lengthByte(textLength, characters.size(), "textLength");
@@ -530,7 +603,7 @@ Primitive readPrimitive(const SexprNode& node, PrimitiveType kind) {
     }
     const std::size_t size = takesTwoRecords(kind) ? kPrimitiveSize : kRecordSize;
     placeCarried(runs, carriedBytes(kind, length), std::span(bytes).first(size),
-                 "a " + std::string(kindWord(kind)));
+                 kind == PrimitiveType::Arc ? "an arc" : "a " + std::string(kindWord(kind)));
     return Primitive(
         std::span<const std::uint8_t, kRecordSize>(bytes.data(), kRecordSize),
         std::span<const std::uint8_t, kRecordSize>(bytes.data() + kRecordSize, kRecordSize));
@@ -594,7 +667,7 @@ std::vector<TextComponent> readRoot(const SexprNode& root) {
                          std::to_string(kLibraryTextVersion) + ") first");
     }
     const SexprNode& version = onlyValue(root.items[1]);
-    if (wholeNumber(version, "(version)", 0, 1'000'000) != kLibraryTextVersion) {
+    if (wholeNumber(version, "version", 0, 1'000'000) != kLibraryTextVersion) {
         failAt(version, "version " + version.text +
                             " of the library text is not known; this "
                             "program reads version " +
@@ -640,43 +713,31 @@ std::string_view kindWord(PrimitiveType kind) {
 
 std::vector<TextField> primitiveFields(const Primitive& primitive) {
     std::vector<TextField> fields;
-    const auto kind = primitive.kind();
-    if (!kind) return fields;
-    const auto bytes = std::span<const std::uint8_t>(primitive.bytes());
-    for (const FieldSpec& spec : fieldsOf(*kind)) {
-        fields.push_back({std::string(spec.name), fieldValue(spec, bytes)});
-    }
-    std::int32_t textLength = 0;
-    if (*kind == PrimitiveType::String) {
-        const StringFields s = primitive.string();
-        textLength = s.textLength;
-        fields.push_back({"text", quoted(s.text)});
-        if (static_cast<std::size_t>(textLength) > kTextCapacity) {
-            fields.push_back({"textLength", numberText(textLength)});
-        }
-    }
-    addCarriedRuns(fields, carriedBytes(*kind, textLength), significantBytes(primitive));
+    if (!primitive.kind()) return fields;
+    visitPrimitiveFields(primitive, [&](std::string_view name, std::string_view value) {
+        fields.push_back({std::string(name), std::string(value)});
+    });
     return fields;
 }
 
 std::vector<TextField> entryFields(const DirectoryEntry& entry) {
     std::vector<TextField> fields;
-    if (static_cast<std::size_t>(entry.nameLength()) > kTextCapacity) {
-        fields.push_back({"nameLength", numberText(entry.nameLength())});
-    }
-    addCarriedRuns(fields, entryCarriedBytes(entry.nameLength()), entry.bytes);
+    visitEntryFields(entry, [&](std::string_view name, std::string_view value) {
+        fields.push_back({std::string(name), std::string(value)});
+    });
     return fields;
 }
 
 std::string quotedName(const DirectoryEntry& entry) {
-    return quoted(
+    FieldText name;
+    name.addQuoted(
         std::span(entry.bytes).subspan(entry_offset::kName, textBytes(entry.nameLength())));
+    return std::string(name.view());
 }
 
 std::string primitiveElement(const Primitive& primitive) {
     std::string out;
-    const auto kind = primitive.kind();
-    if (kind) appendElement(out, kindWord(*kind), primitiveFields(primitive));
+    if (primitive.kind()) appendPrimitive(out, primitive);
     return out;
 }
 
@@ -762,17 +823,22 @@ std::string libraryText(const Library& library, const LibraryTextNotes& notes) {
     std::vector<Block> blocks;
     blocks.reserve(library.size());
     for (const auto& component : library.components()) {
-        std::string text = "  (component " + quotedName(component->entry());
-        for (const TextField& field : entryFields(component->entry())) {
-            text += " (" + field.name + ' ' + field.value + ')';
-        }
+        const auto primitives = canonicalOrder(*component);
+        std::string text;
+        // About a hundred bytes a line, so that the text is not copied as it grows.
+        text.reserve(100 * (primitives.size() + 2));
+        text += "  (component ";
+        text += quotedName(component->entry());
+        visitEntryFields(component->entry(), [&](std::string_view name, std::string_view value) {
+            appendField(text, name, value);
+        });
         text += '\n';
         for (const auto& [noted, note] : notes.components) {
             if (noted == component.get()) text += "    # " + note + '\n';
         }
-        for (const Primitive* primitive : canonicalOrder(*component)) {
+        for (const Primitive* primitive : primitives) {
             text += "    ";
-            appendElement(text, kindWord(*primitive->kind()), primitiveFields(*primitive));
+            appendPrimitive(text, *primitive);
             text += '\n';
         }
         text += "  )\n";
@@ -782,7 +848,11 @@ std::string libraryText(const Library& library, const LibraryTextNotes& notes) {
         const int byName = compareNamesIgnoringCase(a.name, b.name);
         return byName != 0 ? byName < 0 : a.text < b.text;
     });
-    std::string out =
+    std::size_t size = 0;
+    for (const Block& block : blocks) size += block.text.size();
+    std::string out;
+    out.reserve(size + 64);
+    out +=
         "(" + std::string(kHeadWord) + " (version " + std::to_string(kLibraryTextVersion) + ")\n";
     for (const std::string& note : notes.file) out += "  # " + note + '\n';
     for (const Block& block : blocks) out += block.text;
