@@ -463,9 +463,9 @@ constexpr std::array kCommands = {
 };
 
 constexpr const char* kFooter =
-    "Exit status: 0 done; 1 the answer is no (not a library, a name not found, a copy or import\n"
-    "refused, data a save would lose, a destination that cannot be written); 2 a file could not\n"
-    "be read or the command line is wrong.\n"
+    "Exit status: 0 done; 1 the answer is no (not a library, a name not found, a copy, import\n"
+    "or build refused, data a save would lose, a destination that cannot be written, libraries\n"
+    "that differ); 2 a file could not be read or the command line is wrong.\n"
     "Run `cobble COMMAND --help` for the options of one command; `cobble export kicad --help`\n"
     "and `cobble import kicad --help` for the KiCad exchange.";
 
