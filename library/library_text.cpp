@@ -26,63 +26,63 @@ enum class Coding {
     Orientation,  ///< one byte, written as an orientation word where it has one
 };
 
-struct FieldSpec {
+struct FieldLayout {
     std::string_view name;
     std::size_t offset;
     Coding coding;
 };
 
-constexpr FieldSpec kLayerField{"layer", primitive_offset::kLayer, Coding::Layer};
+constexpr FieldLayout kLayerField{"layer", primitive_offset::kLayer, Coding::Layer};
 
 constexpr std::array kArcFields = {
     kLayerField,
-    FieldSpec{"x", arc_offset::kX, Coding::Signed16},
-    FieldSpec{"y", arc_offset::kY, Coding::Signed16},
-    FieldSpec{"radius", arc_offset::kRadius, Coding::Signed16},
-    FieldSpec{"quadrantFlags", arc_offset::kQuadrantFlags, Coding::Unsigned8},
-    FieldSpec{"lineWidth", arc_offset::kLineWidth, Coding::Unsigned8},
+    FieldLayout{"x", arc_offset::kX, Coding::Signed16},
+    FieldLayout{"y", arc_offset::kY, Coding::Signed16},
+    FieldLayout{"radius", arc_offset::kRadius, Coding::Signed16},
+    FieldLayout{"quadrantFlags", arc_offset::kQuadrantFlags, Coding::Unsigned8},
+    FieldLayout{"lineWidth", arc_offset::kLineWidth, Coding::Unsigned8},
 };
 constexpr std::array kFillFields = {
     kLayerField,
-    FieldSpec{"x1", fill_offset::kX1, Coding::Signed16},
-    FieldSpec{"y1", fill_offset::kY1, Coding::Signed16},
-    FieldSpec{"x2", fill_offset::kX2, Coding::Signed16},
-    FieldSpec{"y2", fill_offset::kY2, Coding::Signed16},
+    FieldLayout{"x1", fill_offset::kX1, Coding::Signed16},
+    FieldLayout{"y1", fill_offset::kY1, Coding::Signed16},
+    FieldLayout{"x2", fill_offset::kX2, Coding::Signed16},
+    FieldLayout{"y2", fill_offset::kY2, Coding::Signed16},
 };
 constexpr std::array kPadFields = {
     kLayerField,
-    FieldSpec{"x", pad_offset::kX, Coding::Signed16},
-    FieldSpec{"y", pad_offset::kY, Coding::Signed16},
-    FieldSpec{"xSize", pad_offset::kXSize, Coding::Signed16},
-    FieldSpec{"ySize", pad_offset::kYSize, Coding::Signed16},
-    FieldSpec{"shape", pad_offset::kShape, Coding::Shape},
+    FieldLayout{"x", pad_offset::kX, Coding::Signed16},
+    FieldLayout{"y", pad_offset::kY, Coding::Signed16},
+    FieldLayout{"xSize", pad_offset::kXSize, Coding::Signed16},
+    FieldLayout{"ySize", pad_offset::kYSize, Coding::Signed16},
+    FieldLayout{"shape", pad_offset::kShape, Coding::Shape},
 };
 constexpr std::array kTrackFields = {
     kLayerField,
-    FieldSpec{"x1", track_offset::kX1, Coding::Signed16},
-    FieldSpec{"y1", track_offset::kY1, Coding::Signed16},
-    FieldSpec{"x2", track_offset::kX2, Coding::Signed16},
-    FieldSpec{"y2", track_offset::kY2, Coding::Signed16},
-    FieldSpec{"width", track_offset::kWidth, Coding::Unsigned8},
+    FieldLayout{"x1", track_offset::kX1, Coding::Signed16},
+    FieldLayout{"y1", track_offset::kY1, Coding::Signed16},
+    FieldLayout{"x2", track_offset::kX2, Coding::Signed16},
+    FieldLayout{"y2", track_offset::kY2, Coding::Signed16},
+    FieldLayout{"width", track_offset::kWidth, Coding::Unsigned8},
 };
 // The text and its length follow these; they are not plain bytes.
 constexpr std::array kStringFields = {
     kLayerField,
-    FieldSpec{"x", string_offset::kX, Coding::Signed16},
-    FieldSpec{"y", string_offset::kY, Coding::Signed16},
-    FieldSpec{"height", string_offset::kHeight, Coding::Signed16},
-    FieldSpec{"lineWidth", string_offset::kLineWidth, Coding::Unsigned8},
-    FieldSpec{"orientation", string_offset::kOrientation, Coding::Orientation},
+    FieldLayout{"x", string_offset::kX, Coding::Signed16},
+    FieldLayout{"y", string_offset::kY, Coding::Signed16},
+    FieldLayout{"height", string_offset::kHeight, Coding::Signed16},
+    FieldLayout{"lineWidth", string_offset::kLineWidth, Coding::Unsigned8},
+    FieldLayout{"orientation", string_offset::kOrientation, Coding::Orientation},
 };
 constexpr std::array kViaFields = {
     kLayerField,
-    FieldSpec{"x", via_offset::kX, Coding::Signed16},
-    FieldSpec{"y", via_offset::kY, Coding::Signed16},
-    FieldSpec{"diameter", via_offset::kDiameter, Coding::Unsigned8},
-    FieldSpec{"holeDiameter", via_offset::kHoleDiameter, Coding::Unsigned8},
+    FieldLayout{"x", via_offset::kX, Coding::Signed16},
+    FieldLayout{"y", via_offset::kY, Coding::Signed16},
+    FieldLayout{"diameter", via_offset::kDiameter, Coding::Unsigned8},
+    FieldLayout{"holeDiameter", via_offset::kHoleDiameter, Coding::Unsigned8},
 };
 
-std::span<const FieldSpec> fieldsOf(PrimitiveType kind) {
+std::span<const FieldLayout> fieldsOf(PrimitiveType kind) {
     switch (kind) {
         case PrimitiveType::Arc:
             return kArcFields;
@@ -217,14 +217,14 @@ private:
     std::size_t size_ = 0;
 };
 
-FieldText fieldValue(const FieldSpec& spec, std::span<const std::uint8_t> bytes) {
+FieldText fieldValue(const FieldLayout& layout, std::span<const std::uint8_t> bytes) {
     FieldText value;
-    if (spec.coding == Coding::Signed16) {
-        value.addNumber(signed16At(bytes, spec.offset));
+    if (layout.coding == Coding::Signed16) {
+        value.addNumber(signed16At(bytes, layout.offset));
         return value;
     }
-    const std::uint8_t code = bytes[spec.offset];
-    const std::string_view word = wordOf(spec.coding, code);
+    const std::uint8_t code = bytes[layout.offset];
+    const std::string_view word = wordOf(layout.coding, code);
     if (word.empty()) {
         value.addNumber(code);
     } else {
@@ -325,7 +325,8 @@ template <typename Emit>
 void visitPrimitiveFields(const Primitive& primitive, Emit&& emit) {
     const PrimitiveType kind = *primitive.kind();
     const auto bytes = std::span<const std::uint8_t>(primitive.bytes());
-    for (const FieldSpec& spec : fieldsOf(kind)) emit(spec.name, fieldValue(spec, bytes).view());
+    for (const FieldLayout& layout : fieldsOf(kind))
+        emit(layout.name, fieldValue(layout, bytes).view());
     std::int32_t textLength = 0;
     if (kind == PrimitiveType::String) {
         const StringFields s = primitive.string();
@@ -430,22 +431,22 @@ std::int32_t wholeNumber(const SexprNode& value, std::string_view field, std::in
     return static_cast<std::int32_t>(number);
 }
 
-void readField(const SexprNode& field, const FieldSpec& spec, std::span<std::uint8_t> bytes) {
+void readField(const SexprNode& field, const FieldLayout& layout, std::span<std::uint8_t> bytes) {
     const SexprNode& value = onlyValue(field);
-    if (spec.coding == Coding::Signed16) {
-        putSigned16(bytes, spec.offset, wholeNumber(value, spec.name, -32768, 32767));
+    if (layout.coding == Coding::Signed16) {
+        putSigned16(bytes, layout.offset, wholeNumber(value, layout.name, -32768, 32767));
         return;
     }
-    if (spec.coding != Coding::Unsigned8 && value.kind == SexprNode::Kind::Symbol) {
-        const auto code = codeOf(spec.coding, value.text);
+    if (layout.coding != Coding::Unsigned8 && value.kind == SexprNode::Kind::Symbol) {
+        const auto code = codeOf(layout.coding, value.text);
         if (!code) {
-            failAt(value, elementName(field) + " needs one of " + wordsOf(spec.coding) +
+            failAt(value, elementName(field) + " needs one of " + wordsOf(layout.coding) +
                               " or a number 0 to 255, not " + describe(value));
         }
-        bytes[spec.offset] = *code;
+        bytes[layout.offset] = *code;
         return;
     }
-    bytes[spec.offset] = static_cast<std::uint8_t>(wholeNumber(value, spec.name, 0, 255));
+    bytes[layout.offset] = static_cast<std::uint8_t>(wholeNumber(value, layout.name, 0, 255));
 }
 
 std::string textOf(const SexprNode& field) {
@@ -552,7 +553,7 @@ void requireTextFits(const SexprNode& node, const std::string& text, const std::
 Primitive readPrimitive(const SexprNode& node, PrimitiveType kind) {
     std::array<std::uint8_t, kPrimitiveSize> bytes{};
     bytes[primitive_offset::kType] = static_cast<std::uint8_t>(kind);
-    const std::span<const FieldSpec> specs = fieldsOf(kind);
+    const std::span<const FieldLayout> layouts = fieldsOf(kind);
     auto owner = [&] { return elementName(node); };
     std::array<bool, 8> seen{};
     const SexprNode* text = nullptr;
@@ -575,21 +576,21 @@ Primitive readPrimitive(const SexprNode& node, PrimitiveType kind) {
             *special = &field;
             continue;
         }
-        const auto spec = std::find_if(specs.begin(), specs.end(),
-                                       [&](const FieldSpec& s) { return s.name == name; });
-        if (spec == specs.end()) failAt(field, owner() + " has no field " + elementName(field));
-        const auto index = static_cast<std::size_t>(spec - specs.begin());
+        const auto layout = std::find_if(layouts.begin(), layouts.end(),
+                                         [&](const FieldLayout& s) { return s.name == name; });
+        if (layout == layouts.end()) failAt(field, owner() + " has no field " + elementName(field));
+        const auto index = static_cast<std::size_t>(layout - layouts.begin());
         if (seen[index]) failAt(field, owner() + " has two " + elementName(field));
         seen[index] = true;
-        readField(field, *spec, bytes);
+        readField(field, *layout, bytes);
     }
     // Fields left out: a whole circle, an upright text; every other field is required.
-    for (std::size_t k = 0; k < specs.size(); ++k) {
+    for (std::size_t k = 0; k < layouts.size(); ++k) {
         if (seen[k]) continue;
-        if (kind == PrimitiveType::Arc && specs[k].name == "quadrantFlags") {
+        if (kind == PrimitiveType::Arc && layouts[k].name == "quadrantFlags") {
             bytes[arc_offset::kQuadrantFlags] = 15;
-        } else if (kind != PrimitiveType::String || specs[k].name != "orientation") {
-            failAt(node, owner() + " has no (" + std::string(specs[k].name) + ")");
+        } else if (kind != PrimitiveType::String || layouts[k].name != "orientation") {
+            failAt(node, owner() + " has no (" + std::string(layouts[k].name) + ")");
         }
     }
     std::int32_t length = 0;
