@@ -5,11 +5,12 @@ JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 600
 SMOKE_FUZZ_SECONDS ?= 20
 SMOKE_SEXPR_FUZZ_SECONDS ?= 10
+SMOKE_TEXT_FUZZ_SECONDS ?= 10
 # The build folders and their options match the configure presets of CMakePresets.json
 # (main, sanitized, fuzz, bench), so `cmake --preset NAME` gives the same folder by hand.
 CMAKE_FLAGS := -G Ninja -DWERROR=ON
 
-.PHONY: all deps build run test test-main test-sanitized fuzz fuzz-sexpr fuzz-build fuzz-smoke bench \
+.PHONY: all deps build run test test-main test-sanitized fuzz fuzz-sexpr fuzz-text fuzz-build fuzz-smoke bench \
         samples tidy format format-check clean
 
 all: build
@@ -47,6 +48,8 @@ fuzz-smoke: fuzz-build
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(SMOKE_FUZZ_SECONDS)
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/sexpr_fuzzer $(BUILD_DIR)/fuzz-corpus-sexpr \
 	    $(SMOKE_SEXPR_FUZZ_SECONDS) fuzz/sexpr_seeds
+	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_text_fuzzer $(BUILD_DIR)/fuzz-corpus-text \
+	    $(SMOKE_TEXT_FUZZ_SECONDS) fuzz/library_text_seeds
 
 fuzz: fuzz-build
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(FUZZ_SECONDS)
@@ -55,6 +58,11 @@ fuzz: fuzz-build
 fuzz-sexpr: fuzz-build
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/sexpr_fuzzer $(BUILD_DIR)/fuzz-corpus-sexpr \
 	    $(FUZZ_SECONDS) fuzz/sexpr_seeds
+
+# The library text reader and writer, for FUZZ_SECONDS.
+fuzz-text: fuzz-build
+	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_text_fuzzer $(BUILD_DIR)/fuzz-corpus-text \
+	    $(FUZZ_SECONDS) fuzz/library_text_seeds
 
 bench: deps
 	cmake -S . -B $(BUILD_DIR)/bench $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release \
@@ -65,6 +73,7 @@ bench: deps
 	@if [ -x $(BUILD_DIR)/bench/bench/viewer_bench ]; then \
 	    QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench/viewer_bench; fi
 	@if [ -x $(BUILD_DIR)/bench/bench/cli_bench ]; then $(BUILD_DIR)/bench/bench/cli_bench; fi
+	@if [ -x $(BUILD_DIR)/bench/bench/text_bench ]; then $(BUILD_DIR)/bench/bench/text_bench; fi
 
 # Rewrites the sample libraries with the project's generator.
 samples: build

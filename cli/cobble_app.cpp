@@ -4,9 +4,12 @@
 
 #include "cobble_app.h"
 
+#include "build_command.h"
 #include "check_command.h"
 #include "copy_command.h"
 #include "delete_command.h"
+#include "diff_command.h"
+#include "dump_command.h"
 #include "export_kicad_command.h"
 #include "import_kicad_command.h"
 #include "kicad_units.h"
@@ -141,6 +144,102 @@ void addCheckCommand(CLI::App& parent, CommandRun& chosen) {
         "with names as Latin-1 converted to UTF-8.");
     command->callback([options, &chosen] {
         chosen = [options](const Console& console) { return runCheck(*options, console); };
+    });
+}
+
+void addDumpCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<DumpOptions>();
+    CLI::App* command = parent.add_subcommand(
+        "dump",
+        "Print a library as text, one line per primitive, in an order no save changes: for "
+        "diffs and version control.");
+    command->add_option("LIB", options->library, "the library file")->required();
+    command->add_flag("--others-as-is", options->othersAsIs,
+                      "print a file that is not a library as it is, and succeed");
+    command->footer(
+        "Prints the library text: components by name ignoring letter case, each one's primitives\n"
+        "in an order a save cannot change, every field by its name and every byte the program\n"
+        "does not interpret in hexadecimal, so that a library and the same library after any\n"
+        "number of saves print the same text. What the loader repaired in a damaged file (records\n"
+        "dropped, counts lowered, second records cut short) is printed as # comment lines. The\n"
+        "README describes the form; `cobble build` reads it back.\n"
+        "\n"
+        "For git, so that git diff, git log -p and git show print the text of library files:\n"
+        "  echo '*.LIB diff=cobble' >> .gitattributes; echo '*.lib diff=cobble' >> .gitattributes\n"
+        "  git config diff.cobble.textconv \"cobble dump\"\n"
+        "--others-as-is keeps git working where other programs' files share the extension.");
+    command->callback([options, &chosen] {
+        chosen = [options](const Console& console) { return runDump(*options, console); };
+    });
+}
+
+void addDiffCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<DiffOptions>();
+    CLI::App* command = parent.add_subcommand(
+        "diff", "Compare two libraries, component by component and field by field.");
+    command->add_option("A", options->a, "a library file or a library text")->required();
+    command->add_option("B", options->b, "a library file or a library text")->required();
+    command->add_flag("--order", options->order,
+                      "count another order of components or primitives as a difference");
+    command->add_flag("--json", options->json, "print JSON instead of text");
+    command->footer(
+        "Components are matched by their exact name; of those left, one with the same primitives\n"
+        "under another name is renamed, the rest are added or removed. A changed component's\n"
+        "primitives are matched by their bytes, then by kind and place, then by kind and all but\n"
+        "the place; each difference is one line,\n"
+        "  SO8: pad at (100, 200): xSize 60 -> 62\n"
+        "  SO8: track from (0, 0) to (100, 0): removed (track (layer top_overlay) ...)\n"
+        "  SO8: removed (12 primitives)\n"
+        "  SOT23: renamed to SOT-23\n"
+        "and a last line counts them. Order is no difference unless --order: then a library's\n"
+        "order is its file's (directory slots, records), a text's the order of its lines (with\n"
+        "MultiLayer Pads and Vias last, as `cobble build` writes them).\n"
+        "\n"
+        "Exit status: 0 equal, 1 different, 2 a file could not be read or is neither a library\n"
+        "file nor a library text.\n"
+        "\n"
+        "--json prints\n"
+        "  {\"a\": A, \"b\": B, \"equal\": BOOL, \"components\": [{\"change\": \"added\", "
+        "\"removed\",\n"
+        "    \"renamed\" or \"changed\", \"name\": TEXT, \"newName\": TEXT (renamed),\n"
+        "    \"entry\": [FIELD, ...], \"primitives\": [{\"change\": \"added\", \"removed\" or\n"
+        "    \"changed\", \"where\": TEXT, \"element\": TEXT or \"fields\": [FIELD, ...]}, ...],\n"
+        "    \"orderDiffers\": BOOL (renamed, changed)}, ...], \"componentOrderDiffers\": BOOL}\n"
+        "with FIELD {\"field\": NAME, \"before\": VALUE or null, \"after\": VALUE or null}, "
+        "values\n"
+        "as the library text writes them (null where left out: carried bytes all zero).");
+    command->callback([options, &chosen] {
+        chosen = [options](const Console& console) { return runDiff(*options, console); };
+    });
+}
+
+void addBuildCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<BuildOptions>();
+    CLI::App* command = parent.add_subcommand(
+        "build", "Add the components of a library text (as `cobble dump` prints) to a library.");
+    command->add_option("TEXT", options->text, "the library text")->required();
+    command->add_option("--to", options->library, "the library file (created when missing)")
+        ->type_name("LIB")
+        ->required();
+    command->add_flag("--replace", options->replace,
+                      "drop LIB's own components first, so that LIB holds the text's alone");
+    command->add_flag("-n,--dry-run", options->dryRun, "say what would happen; write nothing");
+    command->footer(
+        "The text is read strictly: any fault is reported as\n"
+        "  cobble: TEXT: line L, column C: what is wrong\n"
+        "and nothing is written. Its components are added in the order of the text, each as the\n"
+        "window copies one: refused when LIB already holds 200 components or a component of\n"
+        "exactly that name (also one added from the text before it); the library's records must\n"
+        "stay within reach of the format (index 32,767). One refusal and nothing is written.\n"
+        "Each component's records are written in the order of the text, MultiLayer Pads and Vias\n"
+        "last. Fields left out of the text: carried bytes are zero, nameLength and textLength the\n"
+        "length of the text, an arc's quadrantFlags 15 (a whole circle), a string's orientation\n"
+        "turn0; every other field is required. The README describes the form.\n"
+        "\n"
+        "LIB is written through a new file renamed over the old one; an existing LIB that is not\n"
+        "a library file is never written over, not even with --replace.");
+    command->callback([options, &chosen] {
+        chosen = [options](const Console& console) { return runBuild(*options, console); };
     });
 }
 
@@ -358,14 +457,15 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
 
 // Every subcommand in the order `cobble --help` lists them.
 constexpr std::array kCommands = {
-    &addListCommand, &addShowCommand,   &addCheckCommand,  &addRenderCommand,
-    &addCopyCommand, &addDeleteCommand, &addExportCommand, &addImportCommand,
+    &addListCommand,  &addShowCommand,   &addCheckCommand,  &addDumpCommand,
+    &addDiffCommand,  &addRenderCommand, &addCopyCommand,   &addDeleteCommand,
+    &addBuildCommand, &addExportCommand, &addImportCommand,
 };
 
 constexpr const char* kFooter =
-    "Exit status: 0 done; 1 the answer is no (not a library, a name not found, a copy or import\n"
-    "refused, data a save would lose, a destination that cannot be written); 2 a file could not\n"
-    "be read or the command line is wrong.\n"
+    "Exit status: 0 done; 1 the answer is no (not a library, a name not found, a copy, import\n"
+    "or build refused, data a save would lose, a destination that cannot be written, libraries\n"
+    "that differ); 2 a file could not be read or the command line is wrong.\n"
     "Run `cobble COMMAND --help` for the options of one command; `cobble export kicad --help`\n"
     "and `cobble import kicad --help` for the KiCad exchange.";
 

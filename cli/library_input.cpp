@@ -37,17 +37,44 @@ std::string unreadableReason(const std::string& path) {
 
 }  // namespace
 
-FileRead readWholeFile(const std::string& path) {
+FileRead readWholeFile(const std::string& path) { return readFileUpTo(path, kMaxUsefulFileSize); }
+
+FileRead readFileUpTo(const std::string& path, std::size_t limit) {
     FileRead result;
     // The common case costs one open and one read; why a file cannot be read is found out only
     // when it cannot.
-    if (auto bytes = readFilePrefix(path, kMaxUsefulFileSize)) {
+    if (auto bytes = readFilePrefix(path, limit)) {
         result.ok = true;
         result.bytes = std::move(*bytes);
         return result;
     }
     std::string reason = unreadableReason(path);
     result.failure = {reason.empty() ? "cannot be read" : std::move(reason), ExitStatus::Trouble};
+    return result;
+}
+
+LibraryTextFile readLibraryTextFile(const std::string& path) {
+    LibraryTextFile result;
+    const std::size_t limit = libraryTextLimits().maxInputBytes;
+    FileRead file = readFileUpTo(path, limit + 1);
+    if (!file.ok) {
+        result.failure = std::move(file.failure);
+        return result;
+    }
+    if (file.bytes.size() > limit) {
+        result.failure = {"is larger than " + std::to_string(limit) +
+                              " bytes, the most a library "
+                              "text may have",
+                          ExitStatus::Failure};
+        return result;
+    }
+    result.text = readLibraryText(
+        std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
+    if (!result.text) {
+        result.failure = {result.text.error, ExitStatus::Failure};
+        return result;
+    }
+    result.ok = true;
     return result;
 }
 

@@ -2,6 +2,7 @@
 
 #include "console.h"
 #include "library.h"
+#include "library_text.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -46,6 +47,19 @@ struct FileRead {
     ReadFailure failure;
 };
 FileRead readWholeFile(const std::string& path);
+
+/// The same with a limit of the caller's: at most `limit` bytes from the start of the file.
+FileRead readFileUpTo(const std::string& path, std::size_t limit);
+
+/// A library text read from a file: its components, or why there are none. A file that cannot be
+/// read fails with Trouble; one that is too large or is no valid text with Failure, the reason
+/// giving the line and column of the fault.
+struct LibraryTextFile {
+    LibraryTextRead text;
+    ReadFailure failure;
+    bool ok = false;
+};
+LibraryTextFile readLibraryTextFile(const std::string& path);
 
 /// The components in the order the window lists them: by name ignoring letter case, names equal
 /// but for case in directory order.

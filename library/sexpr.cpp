@@ -96,9 +96,15 @@ int hexValue(char c) {
     return -1;
 }
 
+std::string hexByte(unsigned char byte) {
+    constexpr const char* kDigits = "0123456789abcdef";
+    return {kDigits[byte >> 4], kDigits[byte & 0xF]};
+}
+
 class Parser {
 public:
-    Parser(std::string_view input, const SexprLimits& limits) : in_(input), limits_(limits) {}
+    Parser(std::string_view input, const SexprLimits& limits, const SexprSyntax& syntax)
+        : in_(input), limits_(limits), syntax_(syntax) {}
 
     SexprResult run();
 
@@ -123,8 +129,16 @@ private:
         ++pos_;
     }
     void skipBlanks() {
-        while (pos_ < in_.size() && isBlank(peek())) {
-            advance();
+        while (pos_ < in_.size()) {
+            if (isBlank(peek())) {
+                advance();
+            } else if (syntax_.hashComments && peek() == '#') {
+                while (pos_ < in_.size() && peek() != '\n') {
+                    advance();
+                }
+            } else {
+                break;
+            }
         }
     }
 
@@ -141,6 +155,7 @@ private:
 
     std::string_view in_;
     const SexprLimits& limits_;
+    const SexprSyntax& syntax_;
     std::size_t pos_ = 0;
     int line_ = 1;
     int column_ = 1;
@@ -180,6 +195,13 @@ bool Parser::readString(SexprNode& node) {
             return true;
         }
         if (c != '\\') {
+            const auto byte = static_cast<unsigned char>(c);
+            if (syntax_.asciiTexts && (byte < 0x20 || byte >= 0x7F)) {
+                fail("a character other than printable ASCII in a text; write code " +
+                         std::to_string(byte) + " as \\x" + hexByte(byte),
+                     line_, column_);
+                return false;
+            }
             node.text.push_back(c);
             advance();
             continue;
@@ -377,9 +399,10 @@ SexprResult Parser::run() {
 
 }  // namespace
 
-SexprResult parseSexpr(std::string_view input, const SexprLimits& limits) {
+SexprResult parseSexpr(std::string_view input, const SexprLimits& limits,
+                       const SexprSyntax& syntax) {
     try {
-        Parser parser(input, limits);
+        Parser parser(input, limits, syntax);
         return parser.run();
     } catch (const std::bad_alloc&) {
         SexprResult result;

@@ -42,6 +42,15 @@ struct SexprLimits {
     std::size_t maxNodes = 1000000;
 };
 
+/// What a reader accepts beyond the plain syntax of KiCad's files, which has neither.
+struct SexprSyntax {
+    /// `#` where a word could start begins a comment that runs to the end of its line.
+    bool hashComments = false;
+    /// A quoted text holds printable ASCII only, so that every other code stands in the input as
+    /// an escape and the input shows each byte it means.
+    bool asciiTexts = false;
+};
+
 /// A parse that either produced one top-level list or says why not, with the place.
 struct SexprResult {
     std::optional<SexprNode> root;
@@ -58,4 +67,5 @@ struct SexprResult {
 /// take the escapes \" \\ \n \r \t \a \b \f \v, \xHH and up to three octal digits; any other
 /// escape is an error. Nesting is handled without recursion, so the depth limit, not the stack,
 /// bounds it. Throws nothing: running out of memory is reported like any other failure.
-SexprResult parseSexpr(std::string_view input, const SexprLimits& limits = {});
+SexprResult parseSexpr(std::string_view input, const SexprLimits& limits = {},
+                       const SexprSyntax& syntax = {});

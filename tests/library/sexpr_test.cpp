@@ -134,6 +134,27 @@ TEST(Sexpr, RefusesInputAboveTheSizeLimit) {
     EXPECT_NE(r.error.find("larger than 10"), std::string::npos);
 }
 
+// KiCad's files have no comments, so `#` may start one only where a reader asks for it, and never
+// inside a word or a text.
+TEST(Sexpr, SkipsHashCommentsOnlyWhenAskedAndNeverInsideWordsOrTexts) {
+    const std::string input = "# head (\n(a # note (\n \"x#y\" b#c)\n# tail )";
+    EXPECT_FALSE(parseSexpr(input));
+    const SexprResult r = parseSexpr(input, {}, {.hashComments = true});
+    ASSERT_TRUE(r) << r.message();
+    ASSERT_EQ(r.root->items.size(), 3u);
+    EXPECT_EQ(r.root->items[1].text, "x#y");
+    EXPECT_EQ(r.root->items[2].text, "b#c");
+    EXPECT_EQ(r.root->items[2].line, 3);
+}
+
+TEST(Sexpr, TakesRawBytesInTextsUnlessAsciiIsAskedFor) {
+    EXPECT_TRUE(parseSexpr("(a \"\t\xC3\xA9\")"));
+    EXPECT_EQ(parseSexpr("(a \"x\ty\")", {}, {.asciiTexts = true}).message(),
+              "line 1, column 6: a character other than printable ASCII in a text; write code 9 "
+              "as \\x09");
+    EXPECT_TRUE(parseSexpr("(a \"x\\ty\\xe9\")", {}, {.asciiTexts = true}));
+}
+
 TEST(Sexpr, TakesTheDeepestNestingAllowed) { EXPECT_TRUE(parseSexpr(nested(64))); }
 
 // A reader that trusts its input reads past the end of a cut file; every cut must fail cleanly.

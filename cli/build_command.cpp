@@ -1,0 +1,79 @@
+#include "build_command.h"
+
+#include "copy_rule.h"
+#include "editable_library.h"
+#include "library.h"
+#include "library_input.h"
+#include "name_text.h"
+
+#include <memory>
+
+namespace {
+
+std::string refusal(CopyVerdict verdict) {
+    switch (verdict) {
+        case CopyVerdict::full:
+            return "the library already holds 200 components, as many as a library file can";
+        case CopyVerdict::duplicate:
+            return "the library already holds a component of that name";
+        case CopyVerdict::allowed:
+            break;
+    }
+    return {};
+}
+
+}  // namespace
+
+ExitStatus runBuild(const BuildOptions& options, const Console& console) {
+    const LibraryTextFile text = readLibraryTextFile(options.text);
+    if (!text.ok) {
+        console.error(options.text, text.failure.what);
+        return text.failure.status;
+    }
+
+    EditableLibrary destination = openForWriting(options.library, true);
+    if (!destination.session) {
+        console.error(options.library, destination.failure.what);
+        return destination.failure.status;
+    }
+    LibrarySession& session = *destination.session;
+    if (options.replace) {
+        while (!session.library()->components().empty()) {
+            session.remove(session.library()->components().front().get());
+        }
+    }
+    PlainNameList names;
+    for (const TextComponent& read : text.text.components) {
+        const Component& component = *read.component;
+        const CopyVerdict verdict = session.copyIn(component, session.library()->size(), names);
+        if (verdict != CopyVerdict::allowed) {
+            console.error(options.library, "cannot add \"" + nameForText(component.displayName()) +
+                                               "\" (" + options.text + ", line " +
+                                               std::to_string(read.line) +
+                                               "): " + refusal(verdict));
+            if (options.dryRun) console.out << "nothing would be written\n";
+            return ExitStatus::Failure;
+        }
+    }
+
+    const std::size_t added = text.text.components.size();
+    const std::size_t count = session.library()->size();
+    if (const SaveResult writable = session.library()->checkWritable(); !writable) {
+        console.error(options.library, errorText(writable.reason));
+        if (options.dryRun) console.out << "nothing would be written\n";
+        return ExitStatus::Failure;
+    }
+    if (options.dryRun) {
+        console.out << options.library << ": would "
+                    << (destination.created ? "be created to hold " : "hold ") << components(count)
+                    << "; nothing written\n";
+        return ExitStatus::Success;
+    }
+    if (const SaveResult saved = session.save(); !saved) {
+        console.error(options.library, errorText(saved.reason));
+        return ExitStatus::Failure;
+    }
+    console.out << options.library << ": added " << components(added) << " from " << options.text
+                << ", now " << count << '\n';
+    return ExitStatus::Success;
+}
