@@ -76,9 +76,12 @@ bench: deps
 	@if [ -x $(BUILD_DIR)/bench/bench/text_bench ]; then $(BUILD_DIR)/bench/bench/text_bench; fi
 
 # The Debian package, $(BUILD_DIR)/cobblestack_VERSION_amd64.deb, from a Release build without
-# the tests; lintian must find no error in it.
+# the tests, compiled and linked with Debian's hardening flags; lintian must find no error in it.
 deb: deps
-	cmake -S . -B $(BUILD_DIR)/deb $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B $(BUILD_DIR)/deb $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF \
+	    -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
 	cmake --build $(BUILD_DIR)/deb -j $(JOBS)
 	rm -f $(BUILD_DIR)/cobblestack_*.deb
 	cd $(BUILD_DIR)/deb && cpack -B $(abspath $(BUILD_DIR))
