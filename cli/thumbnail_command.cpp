@@ -2,11 +2,9 @@
 
 #include "component.h"
 #include "file_io.h"
-#include "gui_application.h"
 #include "library_input.h"
 #include "library_thumbnail.h"
 
-#include <QBuffer>
 #include <QImage>
 
 #include <algorithm>
@@ -51,12 +49,11 @@ ExitStatus runThumbnail(const ThumbnailOptions& options, const Console& console)
     const std::vector<const Component*> drawn = componentsToDraw(*read.loaded, options, console);
     if (drawn.empty()) return ExitStatus::Failure;
 
-    ensureGuiApplication();
+    // No Qt application: the painters draw only lines and shapes, which need no platform, and a
+    // file manager starts one process per file, so Qt's start would be most of its cost.
     const QImage image = renderThumbnail(drawn, options.size);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) {
+    const QByteArray png = encodePng(image);
+    if (png.isEmpty()) {
         console.error(options.output, "the picture could not be encoded as PNG");
         return ExitStatus::Failure;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 
 #include <cstddef>
@@ -34,9 +35,16 @@ inline constexpr int kMaxColumns = 4;
 /// The picture of `components` (in the order they should appear) for a file manager: a square
 /// of `side` x `side` pixels, transparent, with each component laid out by `ThumbnailLayout`
 /// and drawn as the window's viewer draws it (its fit, palette and stroke font) inside a small
-/// margin of its cell. A side below 1 is taken as 1. Needs a QGuiApplication (offscreen will do).
+/// margin of its cell. A side below 1 is taken as 1. Needs no QGuiApplication: nothing is drawn
+/// with Qt's fonts.
 QImage renderThumbnail(std::span<const Component* const> components, int side);
 
 /// Whether the viewer draws anything of `component`: it has primitives and its box has a width
 /// and a height. A thumbnail leaves out components that would give an empty cell.
 bool drawsSomething(const Component& component);
+
+/// The PNG of `image`. One of at most 256 colours (a thumbnail has a handful: the layer colours
+/// and transparency) is written as 8-bit palette pixels, which encode several times faster and
+/// several times smaller than 32-bit ones and decode to the very same pixels; any other image
+/// as 32-bit pixels. Empty when encoding fails.
+QByteArray encodePng(const QImage& image);
