@@ -102,15 +102,5 @@ if command -v update-mime-database >/dev/null && command -v gio >/dev/null; then
     [ "$found" = "$type" ] || fail "the installed type names the sample $found"
 fi
 
-# The installed thumbnailer's Exec line, with the installed cobble found on the PATH.
-exec_line=$(sed -n 's/^Exec=//p' "$share/thumbnailers/cobblestack.thumbnailer")
-exec_line=${exec_line//%s/128}
-exec_line=${exec_line//%i/$share/cobblestack/samples/IC.LIB}
-exec_line=${exec_line//%o/$work/thumbnail.png}
-read -r -a command <<<"$exec_line"
-PATH=$root/usr/bin:$PATH timeout -s KILL 20 "${command[@]}" || fail "the thumbnailer failed"
-[ "$(head -c 4 "$work/thumbnail.png" 2>/dev/null | od -An -c | tr -d ' ')" = "211PNG" ] ||
-    fail "the thumbnailer wrote no PNG"
-
 [ "$failed" = 0 ] && echo "ok: $(basename "$deb") installs the programs and desktop files in place"
 exit "$failed"
