@@ -474,12 +474,18 @@ void LibraryManagerDialog::listLibraryFiles(const std::string& directory) {
 void LibraryManagerDialog::openStartFile(const std::string& path) {
     // Made absolute on the bytes themselves, since a name that is not valid UTF-8 would not
     // survive a detour through QString.
-    const std::string absolute =
+    std::string absolute =
         std::filesystem::absolute(std::filesystem::path(path)).lexically_normal().string();
+    std::error_code error;
+    if (std::filesystem::is_directory(absolute, error)) {
+        // A folder is what Locate Directory asks for: it is listed, and nothing is opened.
+        if (absolute.back() != '/') absolute += '/';
+        listLibraryFiles(absolute);
+        return;
+    }
     const std::size_t slash = absolute.rfind('/');
     const std::string name = absolute.substr(slash + 1);
     const std::string problem = libraryFileProblem(absolute);
-    std::error_code error;
     if (std::filesystem::is_directory(absolute.substr(0, slash + 1), error)) {
         listLibraryFiles(absolute.substr(0, slash + 1));
     }

@@ -45,7 +45,8 @@ public:
     /// Starts with a file, as if it had been picked in "Locate Directory" and its entry then
     /// chosen: the file list shows the library files of its folder and the file is opened as
     /// the source library. A file that is missing or is not a library is named in a message
-    /// box with the reason, and only its folder is listed. `path` is the system's bytes.
+    /// box with the reason, and only its folder is listed; a folder is listed itself. `path` is
+    /// the system's bytes.
     void openStartFile(const std::string& path);
 
     bool sourceModified() const { return source_.modified(); }

@@ -39,7 +39,7 @@ std::string helpText() {
            "of a folder. With FILE it starts as if FILE had been picked there: the file list\n"
            "shows the library files of FILE's folder and FILE is opened as the source library,\n"
            "its components listed. A FILE that is missing or is not a library file is named in\n"
-           "a message box; the window then shows its folder alone.\n"
+           "a message box; the window then shows its folder alone. A folder is listed itself.\n"
            "\n"
            "Options:\n"
            "  -h, --help     print this help and exit\n"

@@ -36,12 +36,17 @@ TEST_F(WindowTest, AStartFileGivenRelativeOrWithAnUndecodableNameOpensItsOwnByte
     EXPECT_EQ(list("fileList")->selectedData().toStdString(), name);
     EXPECT_EQ(list("sourceList")->texts(), QStringList({"ONE"}));
     EXPECT_TRUE(dialogs.failures.isEmpty());
+
+    window->openStartFile(folder.path().string());
+    settle();
+    EXPECT_EQ(window->sourceDirectory(), toQString(folder.path()) + "/") << "a folder is listed";
+    EXPECT_EQ(list("fileList")->selectedRow(), -1);
+    EXPECT_TRUE(dialogs.failures.isEmpty());
 }
 
 TEST_F(WindowTest, AStartFileThatIsNoLibraryIsNamedInAMessageAndOnlyItsFolderIsListed) {
     writeLibrary(folder / "A.LIB", {"X"});
     writeFileBytes(folder / "fake.LIB", std::vector<std::uint8_t>(64, 'x'));
-    fs::create_directory(folder / "sub.LIB");
     struct Case {
         fs::path path;
         QStringList fileList;
@@ -51,7 +56,6 @@ TEST_F(WindowTest, AStartFileThatIsNoLibraryIsNamedInAMessageAndOnlyItsFolderIsL
         {folder / "fake.LIB",
          {"A.LIB"},
          "not a library file: bytes 3 to 15 do not read \"PCB 4 LIBRARY\""},
-        {folder / "sub.LIB", {"A.LIB"}, "is a folder, not a library file"},
         {folder / "gone.LIB", {"A.LIB"}, "no such file"},
         {folder / "nowhere" / "gone.LIB", {}, "no such file"},
     };
