@@ -11,7 +11,7 @@ SMOKE_TEXT_FUZZ_SECONDS ?= 10
 CMAKE_FLAGS := -G Ninja -DWERROR=ON
 
 .PHONY: all deps build run test test-main test-sanitized fuzz fuzz-sexpr fuzz-text fuzz-build fuzz-smoke bench \
-        samples tidy format format-check clean
+        deb samples tidy format format-check clean
 
 all: build
 
@@ -74,6 +74,19 @@ bench: deps
 	    QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bench/bench/viewer_bench; fi
 	@if [ -x $(BUILD_DIR)/bench/bench/cli_bench ]; then $(BUILD_DIR)/bench/bench/cli_bench; fi
 	@if [ -x $(BUILD_DIR)/bench/bench/text_bench ]; then $(BUILD_DIR)/bench/bench/text_bench; fi
+
+# The Debian package, $(BUILD_DIR)/cobblestack_VERSION_amd64.deb, from a Release build without
+# the tests, compiled and linked with Debian's hardening flags; lintian must find no error in it.
+deb: deps
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B $(BUILD_DIR)/deb $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF \
+	    -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+	    -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build $(BUILD_DIR)/deb -j $(JOBS)
+	rm -f $(BUILD_DIR)/cobblestack_*.deb
+	cd $(BUILD_DIR)/deb && cpack -B $(abspath $(BUILD_DIR))
+	lintian --fail-on error $(BUILD_DIR)/cobblestack_*.deb
+	@ls $(BUILD_DIR)/cobblestack_*.deb
 
 # Rewrites the sample libraries with the project's generator.
 samples: build

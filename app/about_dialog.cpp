@@ -2,6 +2,7 @@
 
 #include "app_icon.h"
 #include "dialog_units.h"
+#include "project_version.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -9,7 +10,13 @@
 #include <QPushButton>
 #include <QShowEvent>
 
+#include <string_view>
+
 namespace {
+
+// The version line is fixed text; a new version must decide what the box says.
+static_assert(std::string_view(kProjectVersion) == "1.0",
+              "the About box says \"Cobblestack Version 1.0\": change it with the version");
 
 const char* const kDescription =
     "Cobblestack is intended to assist in managing Protel Autotrax component libraries. Although "

@@ -40,6 +40,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <filesystem>
+#include <system_error>
+
 namespace {
 
 const char* const kTitle = "Protel Autotrax Library Manager";
@@ -452,9 +455,13 @@ void LibraryManagerDialog::locateDirectory() {
     const QString picked = dialogs_.chooseFileInDirectory(this, start);
     if (picked.isEmpty()) return;
 
-    fileList_->clear();
     const std::string path = toPath(QFileInfo(picked).absoluteFilePath());
-    sourceDirectory_ = path.substr(0, path.rfind('/') + 1);
+    listLibraryFiles(path.substr(0, path.rfind('/') + 1));
+}
+
+void LibraryManagerDialog::listLibraryFiles(const std::string& directory) {
+    fileList_->clear();
+    sourceDirectory_ = directory;
     const auto names = findLibraryFiles(sourceDirectory_);
     for (const std::string& name : names) {
         fileList_->addSorted(fromPath(name), QByteArray::fromStdString(name));
@@ -462,6 +469,36 @@ void LibraryManagerDialog::locateDirectory() {
     if (names.empty()) {
         fileList_->addSorted(QString::fromLatin1(kNoLibraryFiles), QByteArray(kNoLibraryFiles));
     }
+}
+
+void LibraryManagerDialog::openStartFile(const std::string& path) {
+    // Made absolute on the bytes themselves, since a name that is not valid UTF-8 would not
+    // survive a detour through QString.
+    std::string absolute =
+        std::filesystem::absolute(std::filesystem::path(path)).lexically_normal().string();
+    std::error_code error;
+    if (std::filesystem::is_directory(absolute, error)) {
+        // A folder is what Locate Directory asks for: it is listed, and nothing is opened.
+        if (absolute.back() != '/') absolute += '/';
+        listLibraryFiles(absolute);
+        return;
+    }
+    const std::size_t slash = absolute.rfind('/');
+    const std::string name = absolute.substr(slash + 1);
+    const std::string problem = libraryFileProblem(absolute);
+    if (std::filesystem::is_directory(absolute.substr(0, slash + 1), error)) {
+        listLibraryFiles(absolute.substr(0, slash + 1));
+    }
+    if (!problem.empty()) {
+        dialogs_.reportFailure(
+            this, tr("%1 was not opened.").arg(QDir::toNativeSeparators(fromPath(absolute))) +
+                      QStringLiteral("\n\n") + QString::fromStdString(problem));
+        return;
+    }
+    // A library the scan does not list (a save's hidden temporary) opens all the same.
+    fileList_->selectRow(fileList_->rowOfData(QByteArray::fromStdString(name)));
+    releaseLibraryOf(source_);
+    source_.open(absolute, *sourceList_);
 }
 
 void LibraryManagerDialog::openSelectedFile() {

@@ -42,6 +42,13 @@ public:
     /// Opens the About box modally.
     void showAboutBox();
 
+    /// Starts with a file, as if it had been picked in "Locate Directory" and its entry then
+    /// chosen: the file list shows the library files of its folder and the file is opened as
+    /// the source library. A file that is missing or is not a library is named in a message
+    /// box with the reason, and only its folder is listed; a folder is listed itself. `path` is
+    /// the system's bytes.
+    void openStartFile(const std::string& path);
+
     bool sourceModified() const { return source_.modified(); }
     bool destinationModified() const { return destination_.modified(); }
     bool copyAllowed() const { return copyAllowed_; }
@@ -90,6 +97,8 @@ private:
     void promptSaveDestination();
 
     void locateDirectory();
+    /// Fills the file list with the library files of `directory`, which ends in a separator.
+    void listLibraryFiles(const std::string& directory);
     void openSelectedFile();
     void showSelectedSource();
     void deleteSelectedSource();

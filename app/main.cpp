@@ -1,6 +1,3 @@
 #include "library_manager_app.h"
 
-int main(int argc, char* argv[]) {
-    LibraryManagerApp app(argc, argv);
-    return app.run();
-}
+int main(int argc, char* argv[]) { return runCobblestack(argc, argv); }

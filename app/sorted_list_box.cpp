@@ -60,6 +60,13 @@ void SortedListBox::removeRow(int row) {
     delete takeItem(row);
 }
 
+int SortedListBox::rowOfData(const QByteArray& entryData) const {
+    for (int row = 0; row < count(); ++row) {
+        if (item(row)->data(Qt::UserRole).toByteArray() == entryData) return row;
+    }
+    return -1;
+}
+
 void SortedListBox::selectRow(int row) {
     const QSignalBlocker quiet(this);
     if (row >= 0 && row < count()) {

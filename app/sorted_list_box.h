@@ -37,6 +37,9 @@ public:
     /// The data kept with the selected entry; empty when nothing is selected or it has none.
     QByteArray selectedData() const;
 
+    /// The row of the first entry whose kept data is `entryData`, or -1 when there is none.
+    int rowOfData(const QByteArray& entryData) const;
+
     /// Removes the entry at `row`.
     void removeRow(int row);
     /// Selects the entry at `row`, or nothing when there is no such row.

@@ -1,22 +1,27 @@
 // The command-line tool over many files, side by side with the least work the same answer needs:
-// `check` against loading the same files, and `list` against opening each file of the folder and
-// reading its first 16 bytes. Commands run in-process through their library functions, with
-// their output discarded, so both sides pay the same costs for files and none for processes.
+// `check` against loading the same files, `list` against opening each file of the folder and
+// reading its first 16 bytes, and `thumbnail` against loading the library it draws. Commands run
+// in-process through their library functions, with their output discarded, so both sides pay the
+// same costs for files and none for processes.
 
 #include "check_command.h"
 #include "console.h"
 #include "library.h"
 #include "list_command.h"
 #include "primitive_factory.h"
+#include "thumbnail_command.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -67,6 +72,8 @@ struct Folders {
         for (int i = 0; i < 10000; ++i) {
             writeBytes(root / "many" / ("F" + std::to_string(i) + ".LIB"), i % 2 ? header : other);
         }
+        full = (root / "FULL.LIB").string();
+        writeBytes(full, image);
         for (const char* name : {"CONNECT.LIB", "DISCRETE.LIB", "IC.LIB", "PASSIVE.LIB"}) {
             realFiles.push_back((fs::path(SAMPLES_DIR) / name).string());
         }
@@ -78,6 +85,7 @@ struct Folders {
     ~Folders() { fs::remove_all(root); }
 
     fs::path root;
+    std::string full;
     std::vector<std::string> copies;
     std::vector<std::string> realFiles;
 };
@@ -143,6 +151,75 @@ void listTenThousand(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(runList(options, sink.console));
 }
 
+/// The thread's processor time, so that other work on a shared machine does not enter a ratio.
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+/// A thumbnail of each file at `side` pixels (read, drawn, encoded, written), with a load of the
+/// same file timed beside it in every iteration: the time shown is the thumbnails', "ratio" is
+/// their time over the loads'.
+void thumbnailBesideLoad(benchmark::State& state, const std::vector<std::string>& files) {
+    NullConsole sink;
+    ThumbnailOptions options;
+    options.size = static_cast<int>(state.range(0));
+    options.output = (folders().root / "thumbnail.png").string();
+    double loading = 0;
+    double drawing = 0;
+    for (auto _ : state) {
+        double loaded = 0;
+        double drawn = 0;
+        for (const std::string& file : files) {
+            const double before = threadSeconds();
+            {
+                Library library;
+                PlainNameList names;
+                benchmark::DoNotOptimize(library.load(file, names));
+            }
+            const double middle = threadSeconds();
+            options.library = file;
+            benchmark::DoNotOptimize(runThumbnail(options, sink.console));
+            const double after = threadSeconds();
+            loaded += middle - before;
+            drawn += after - middle;
+        }
+        loading += loaded;
+        drawing += drawn;
+        state.SetIterationTime(drawn);
+    }
+    state.counters["ratio"] = drawing / loading;
+    state.counters["files"] = static_cast<double>(files.size());
+}
+
+void thumbnailRealLibraries(benchmark::State& state) {
+    thumbnailBesideLoad(state, folders().realFiles);
+}
+void thumbnailFullLibrary(benchmark::State& state) { thumbnailBesideLoad(state, {folders().full}); }
+
+// What a file manager waits for per file: the whole `cobble thumbnail` process, Qt's start
+// included, on a full library.
+void thumbnailProcess(benchmark::State& state) {
+    const std::string size = std::to_string(state.range(0));
+    const std::string output = (folders().root / "process.png").string();
+    std::vector<std::string> words = {COBBLE_PATH, "thumbnail",    "--size",
+                                      size,        folders().full, output};
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    for (auto _ : state) {
+        pid_t child = 0;
+        if (::posix_spawn(&child, COBBLE_PATH, nullptr, nullptr, argv.data(), environ) != 0) {
+            state.SkipWithError("cannot start cobble");
+            return;
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        if (status != 0) state.SkipWithError("cobble thumbnail failed");
+    }
+}
+
 }  // namespace
 
 BENCHMARK(loadRealLibraries)->Unit(benchmark::kMicrosecond);
@@ -151,5 +228,12 @@ BENCHMARK(loadThousandCopies)->Unit(benchmark::kMillisecond);
 BENCHMARK(checkThousandCopies)->Unit(benchmark::kMillisecond);
 BENCHMARK(openReadCloseLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(listTenThousand)->Unit(benchmark::kMillisecond);
+BENCHMARK(thumbnailRealLibraries)
+    ->Arg(128)
+    ->Arg(256)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(thumbnailFullLibrary)->Arg(128)->Arg(256)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(thumbnailProcess)->Arg(128)->Arg(256)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -14,8 +14,10 @@
 #include "import_kicad_command.h"
 #include "kicad_units.h"
 #include "list_command.h"
+#include "project_version.h"
 #include "render_command.h"
 #include "show_command.h"
+#include "thumbnail_command.h"
 
 #include <CLI/CLI.hpp>
 #include <array>
@@ -280,6 +282,40 @@ void addRenderCommand(CLI::App& parent, CommandRun& chosen) {
     });
 }
 
+void addThumbnailCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<ThumbnailOptions>();
+    auto component = std::make_shared<std::string>();
+    CLI::App* command = parent.add_subcommand(
+        "thumbnail",
+        "Draw a library, or one of its components, into a square PNG for a file "
+        "manager.");
+    command->add_option("LIB", options->library, "the library file")->required();
+    command->add_option("OUTPUT", options->output, "the PNG file to write")->required();
+    command
+        ->add_option("-s,--size", options->size, "the side of the square in pixels (default 128)")
+        ->type_name("N")
+        ->check(CLI::Range(1, kMaxThumbnailSide));
+    CLI::Option* componentOption =
+        command->add_option("--component", *component, "draw this component alone")
+            ->type_name("NAME");
+    command->footer(
+        "Draws as the window's viewer draws (its fit, colours and stroke font) on a transparent\n"
+        "background. A library shows its components in the window's list order in a grid of\n"
+        "equal cells: one component fills the square, more share the smallest grid that holds\n"
+        "them, but in cells of at least 40 pixels and at most 4 x 4 of them, so 128 pixels show\n"
+        "up to 9 components and 256 up to 16; components that draw nothing are left out.\n"
+        "--component draws one component filling the square; NAME is matched as `cobble show`\n"
+        "matches names.\n"
+        "\n"
+        "OUTPUT is written whole or not at all. A file that cannot be read (exit status 2), that\n"
+        "is not a library, holds nothing to draw or lacks NAME (exit status 1) gives no picture.\n"
+        "The desktop's thumbnailer entry runs `cobble thumbnail --size %s %i %o`.");
+    command->callback([options, component, componentOption, &chosen] {
+        if (componentOption->count() > 0) options->component = *component;
+        chosen = [options](const Console& console) { return runThumbnail(*options, console); };
+    });
+}
+
 void addCopyCommand(CLI::App& parent, CommandRun& chosen) {
     auto options = std::make_shared<CopyOptions>();
     CLI::App* command = parent.add_subcommand(
@@ -457,9 +493,9 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
 
 // Every subcommand in the order `cobble --help` lists them.
 constexpr std::array kCommands = {
-    &addListCommand,  &addShowCommand,   &addCheckCommand,  &addDumpCommand,
-    &addDiffCommand,  &addRenderCommand, &addCopyCommand,   &addDeleteCommand,
-    &addBuildCommand, &addExportCommand, &addImportCommand,
+    &addListCommand,   &addShowCommand,   &addCheckCommand,     &addDumpCommand,
+    &addDiffCommand,   &addRenderCommand, &addThumbnailCommand, &addCopyCommand,
+    &addDeleteCommand, &addBuildCommand,  &addExportCommand,    &addImportCommand,
 };
 
 constexpr const char* kFooter =
@@ -468,6 +504,12 @@ constexpr const char* kFooter =
     "that differ); 2 a file could not be read or the command line is wrong.\n"
     "Run `cobble COMMAND --help` for the options of one command; `cobble export kicad --help`\n"
     "and `cobble import kicad --help` for the KiCad exchange.";
+
+constexpr const char* kVersionFooter =
+    "\n"
+    "License GPL-3.0-or-later: GNU GPL version 3 or later.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.";
 
 std::string oneLine(std::string text) {
     for (char& c : text) {
@@ -483,6 +525,8 @@ ExitStatus runCobble(int argc, const char* const* argv, const Console& console) 
     CLI::App app("cobble: work on Protel Autotrax component libraries (.LIB files) from the shell.",
                  "cobble");
     app.footer(kFooter);
+    app.set_version_flag("--version", std::string("cobble ") + kProjectVersion + kVersionFooter,
+                         "print the version and exit");
     app.require_subcommand(1);
     app.failure_message([](const CLI::App*, const CLI::Error& e) {
         return "cobble: " + oneLine(e.what()) + " (see cobble --help)\n";

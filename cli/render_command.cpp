@@ -3,13 +3,12 @@
 #include "component_file_names.h"
 #include "component_render.h"
 #include "file_io.h"
+#include "gui_application.h"
 #include "library_input.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -21,23 +20,6 @@ namespace {
 
 /// Larger pictures would only exhaust memory: 16384 pixels a side is beyond any screen.
 constexpr int kMaxSide = 16384;
-
-/// The application Qt needs to paint text and images, made once and only when rendering PNG.
-/// Rendering never needs a screen, so the offscreen platform is used unless one is asked for.
-void ensureGuiApplication() {
-    if (QGuiApplication::instance()) return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "cobble";
-    static char* argv[] = {name, nullptr};
-    // Qt's own notices (no runtime folder, fonts) are not the user's problem; real errors are.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type == QtCriticalMsg || type == QtFatalMsg) {
-            std::fprintf(stderr, "cobble: %s\n", qPrintable(text));
-        }
-    });
-    static QGuiApplication application(argc, argv);
-}
 
 std::vector<std::uint8_t> pictureBytes(const Component& component, const RenderOptions& options) {
     if (options.format == PictureFormat::Svg) {

@@ -6,14 +6,30 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+/// Reads up to a header's worth of bytes from `fd` into `header`, closes it and returns how many
+/// it read.
+std::size_t readHeader(int fd, std::array<std::uint8_t, kHeaderSize>& header) {
+    std::size_t filled = 0;
+    while (filled < header.size()) {
+        const ssize_t n = ::read(fd, header.data() + filled, header.size() - filled);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        filled += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    return filled;
+}
 
 /// Whether the file at `path`, already known to be a plain file, begins with a library header.
 /// The caller has checked the entry's type (from the directory itself for a plain file, by a
@@ -24,15 +40,16 @@ bool startsWithLibraryHeader(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     std::array<std::uint8_t, kHeaderSize> header{};
-    std::size_t filled = 0;
-    while (filled < header.size()) {
-        const ssize_t n = ::read(fd, header.data() + filled, header.size() - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        filled += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
+    const std::size_t filled = readHeader(fd, header);
     return filled == header.size() && hasLibrarySignature(header);
+}
+
+std::string lowerFirst(const char* text) {
+    std::string lowered(text);
+    if (!lowered.empty() && lowered[0] >= 'A' && lowered[0] <= 'Z') {
+        lowered[0] = static_cast<char>(lowered[0] - 'A' + 'a');
+    }
+    return lowered;
 }
 
 }  // namespace
@@ -52,4 +69,23 @@ std::vector<std::string> findLibraryFiles(const std::string& directory) {
             names.push_back(entry.path().filename());
     }
     return names;
+}
+
+std::string libraryFileProblem(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return errno == ENOENT ? "no such file" : lowerFirst(std::strerror(errno));
+    }
+    if (S_ISDIR(info.st_mode)) return "is a folder, not a library file";
+    if (!S_ISREG(info.st_mode)) return "not a regular file";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return "cannot be read: " + lowerFirst(std::strerror(errno));
+    std::array<std::uint8_t, kHeaderSize> header{};
+    if (readHeader(fd, header) < header.size()) {
+        return "not a library file: shorter than the 16-byte header";
+    }
+    if (!hasLibrarySignature(header)) {
+        return "not a library file: bytes 3 to 15 do not read \"PCB 4 LIBRARY\"";
+    }
+    return {};
 }

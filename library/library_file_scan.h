@@ -9,3 +9,8 @@
 /// file it points at. Files that cannot be read are skipped, and a directory that cannot be
 /// listed gives no names. Names are the system's bytes, unconverted.
 std::vector<std::string> findLibraryFiles(const std::string& directory);
+
+/// Why the file at `path` is not a library file that the scan could list, as a clause that starts
+/// in lower case and does not name the file ("no such file", "is a folder, not a library file",
+/// "not a library file: shorter than the 16-byte header", ...); empty when it is one.
+std::string libraryFileProblem(const std::string& path);

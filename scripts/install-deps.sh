@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the benchmarks and the fuzzer need, when
-# any is missing. Runs apt-get directly as root and through sudo otherwise.
+# Installs the Debian packages the build, the tests, the benchmarks, the fuzzer and the package
+# need, when any is missing. Runs apt-get directly as root and through sudo otherwise.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,8 @@ packages=(
     libcli11-dev nlohmann-json3-dev
     clang libclang-rt-14-dev clang-format clang-tidy
     git
+    # the manual pages, the Debian package and the checks of the desktop files
+    help2man dpkg-dev lintian desktop-file-utils appstream shared-mime-info libglib2.0-bin
 )
 
 missing=()

@@ -24,6 +24,10 @@ bool ComponentViewer::eraseBackground(Canvas& canvas, int width, int height) con
 
 void ComponentViewer::paint(Canvas& canvas, int width, int height) const {
     eraseBackground(canvas, width, height);
+    paintComponent(canvas, width, height);
+}
+
+void ComponentViewer::paintComponent(Canvas& canvas, int width, int height) const {
     if (!shown_ || shown_->primitives().empty()) return;
     const std::optional<ViewTransform> transform =
         ViewTransform::fit(shown_->bounds(), width, height);

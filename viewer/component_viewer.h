@@ -29,6 +29,11 @@ public:
     /// no width or height, or an empty panel.
     void paint(Canvas& canvas, int width, int height) const;
 
+    /// Paints the shown component as `paint` does, fitted to `width` x `height` pixels, but over
+    /// whatever the canvas already holds: no background, so that a picture can keep its own
+    /// (a transparent thumbnail). Nothing in the cases where `paint` shows only the background.
+    void paintComponent(Canvas& canvas, int width, int height) const;
+
     /// Fills the whole panel with the background colour; always true.
     bool eraseBackground(Canvas& canvas, int width, int height) const;
 
