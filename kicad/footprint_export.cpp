@@ -439,9 +439,9 @@ void FootprintWriter::writeVia(const Primitive& primitive) {
         note(primitive, "hole not smaller than the via");
     }
     vias_ = true;
-    static constexpr std::array<std::string_view, 2> kLayers = {"*.Cu", "*.Mask"};
+    // A via goes through the board whatever its layer byte says, as a MultiLayer pad does.
     writePadLine("  (pad \"\" thru_hole circle", v.x, v.y, nm(v.diameter), nm(v.diameter),
-                 nm(v.holeDiameter), kLayers);
+                 nm(v.holeDiameter), kicadPadLayers(kMultiLayer));
 }
 
 }  // namespace

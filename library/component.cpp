@@ -4,6 +4,7 @@
 #include "image_walk.h"
 
 #include <algorithm>
+#include <array>
 
 Component::Component(const DirectoryEntry& entry) : entry_(entry) {}
 
@@ -31,20 +32,26 @@ void Component::readPrimitives(const ByteReader& file) {
     // head primitives first in reverse read order, then those it already held, then the tail
     // ones in read order; heads are gathered at the end of the list and turned round once.
     const std::size_t held = primitives_.size();
-    // The count can claim far more records than the file holds.
-    const std::size_t fits = file.size() / kRecordSize;
+    // The count can claim far more records than the file holds after the first.
+    const std::size_t begin = kRecordSize * static_cast<std::size_t>(entry_.firstRecordIndex());
+    const std::size_t fits = begin < file.size() ? (file.size() - begin) / kRecordSize : 0;
     primitives_.reserve(held + std::min(static_cast<std::size_t>(entry_.primitiveCount()), fits));
-    std::vector<Primitive> tails;
+    // The tail primitives wait here; kept from one component to the next, so that loading a
+    // library does not allocate for them again and again.
+    thread_local std::vector<Primitive> tails;
+    tails.clear();
+    std::array<std::uint8_t, kRecordSize> cutShort{};
     walkRecords(file, entry_,
                 [&](std::size_t position, std::span<const std::uint8_t, kRecordSize> first,
                     std::optional<PrimitiveType> kind) {
                     if (!kind) return;  // a type no component keeps is dropped
-                    Primitive primitive = primitiveAt(file, position, first, *kind);
+                    auto& list =
+                        isDrawnAtTail(*kind, first[primitive_offset::kLayer]) ? tails : primitives_;
+                    Primitive& primitive =
+                        list.emplace_back(first, secondRecordAt(file, position, *kind, cutShort));
                     primitive.setReadOrder(primitiveCount_++);
                     bounds_.merge(primitive.computeBounds());
                     recordBytes_ += primitive.recordLength();
-                    auto& list = isDrawnAtTail(*kind, primitive.layer()) ? tails : primitives_;
-                    list.push_back(primitive);
                 });
     const auto heads = primitives_.begin() + static_cast<std::ptrdiff_t>(held);
     std::reverse(heads, primitives_.end());

@@ -73,17 +73,17 @@ RecordRun walkRecords(const ByteReader& file, const DirectoryEntry& entry, OnRec
     return run;
 }
 
-/// The primitive of `kind` whose first record `first` lies whole at `position`. A Pad or String
-/// whose second record the file cuts short keeps what there is, with zeros for the rest; the
-/// other kinds have no second record and keep zeros there.
-inline Primitive primitiveAt(const ByteReader& file, std::size_t position,
-                             std::span<const std::uint8_t, kRecordSize> first, PrimitiveType kind) {
-    std::array<std::uint8_t, kRecordSize> second{};
-    if (takesTwoRecords(kind)) {
-        if (const auto whole = file.view<kRecordSize>(position + kRecordSize)) {
-            return Primitive(first, *whole);
-        }
-        file.copy(position + kRecordSize, second);
-    }
-    return Primitive(first, second);
+/// The second record of the primitive of `kind` whose first record lies whole at `position`: the
+/// file's bytes when they lie whole in it; for a Pad or String whose second record the file cuts
+/// short, `buffer` filled with what there is and zeros for the rest; zeros for the other kinds,
+/// which have no second record.
+inline std::span<const std::uint8_t, kRecordSize> secondRecordAt(
+    const ByteReader& file, std::size_t position, PrimitiveType kind,
+    std::array<std::uint8_t, kRecordSize>& buffer) {
+    static constexpr std::array<std::uint8_t, kRecordSize> kNoRecord{};
+    if (!takesTwoRecords(kind)) return kNoRecord;
+    if (const auto whole = file.view<kRecordSize>(position + kRecordSize)) return *whole;
+    buffer.fill(0);
+    file.copy(position + kRecordSize, buffer);
+    return buffer;
 }

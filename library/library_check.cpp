@@ -11,8 +11,6 @@
 #include "save_layout.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <utility>
 
 namespace {

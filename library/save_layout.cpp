@@ -5,6 +5,7 @@
 #include "library_format.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -58,7 +59,8 @@ public:
         if (at == record.position) return true;
         const auto first = *file_.view<kRecordSize>(record.position);
         const auto kind = *primitiveType(first[primitive_offset::kType]);
-        const Primitive written = primitiveAt(file_, record.position, first, kind);
+        std::array<std::uint8_t, kRecordSize> cutShort{};
+        const Primitive written(first, secondRecordAt(file_, record.position, kind, cutShort));
         return std::memcmp(image_.data() + at, written.bytes().data(), record.length) == 0;
     }
 

@@ -433,20 +433,6 @@ TEST(LibraryCheck, ALibraryNoFileCanHoldIsRefused) {
     EXPECT_EQ(report.verdict(), CheckVerdict::LosesData);
 }
 
-TEST(LibraryCheck, InMemoryLibraryOfMoreThan200IsReported) {
-    Library library;
-    PlainNameList names;
-    Component source(makeEntry("R1", 0, 0));
-    for (int i = 0; i < 201; ++i) library.addCopy(source, names);
-    const auto findings = checkLibrary(library);
-    ASSERT_FALSE(findings.empty());
-    EXPECT_EQ(findings.front().kind, K::TooManyComponents);
-    EXPECT_TRUE(findings.front().losesData);
-    EXPECT_EQ(std::count_if(findings.begin(), findings.end(),
-                            [](const Finding& f) { return f.kind == K::DuplicateName; }),
-              200);
-}
-
 TEST(LibraryCheck, EveryTruncationGivesAReport) {
     auto file = cleanFile().slot(1, makeEntry("P1", 2, 402));
     file.primitive(402, makePad(13, 0, 0, 60, 60, 1))
