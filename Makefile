@@ -7,11 +7,17 @@ SMOKE_FUZZ_SECONDS ?= 20
 SMOKE_SEXPR_FUZZ_SECONDS ?= 10
 SMOKE_TEXT_FUZZ_SECONDS ?= 10
 # The build folders and their options match the configure presets of CMakePresets.json
-# (main, sanitized, fuzz, bench), so `cmake --preset NAME` gives the same folder by hand.
+# (main, test, fuzz, bench), so `cmake --preset NAME` gives the same folder by hand.
 CMAKE_FLAGS := -G Ninja -DWERROR=ON
+# The one build `make test` needs: every test and both fuzz targets, built once with clang under
+# AddressSanitizer and UndefinedBehaviorSanitizer, optimised a little so that the sanitized tests
+# run quickly, with line tables only so that reports name their lines without full debug info.
+TEST_FLAGS := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+    "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -gline-tables-only" -DBUILD_GUI=ON -DBUILD_APP=ON \
+    -DBUILD_TESTS=ON -DSANITIZE=ON -DBUILD_FUZZER=ON
 
-.PHONY: all deps build run test test-main test-sanitized fuzz fuzz-sexpr fuzz-text fuzz-build fuzz-smoke bench \
-        deb samples tidy format format-check clean
+.PHONY: all deps build run test test-build test-main fuzz fuzz-sexpr fuzz-text fuzz-build fuzz-smoke \
+        bench deb samples tidy format format-check clean
 
 all: build
 
@@ -25,25 +31,30 @@ build: deps
 run: build
 	$(BUILD_DIR)/main/app/cobblestack
 
-test: test-main test-sanitized fuzz-smoke
+# Every test, the window's included, under the sanitizers, then a short run of each fuzzer.
+test: test-build
+	ctest --test-dir $(BUILD_DIR)/test --output-on-failure -j $(JOBS)
+	fuzz/run.sh $(BUILD_DIR)/test/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(SMOKE_FUZZ_SECONDS)
+	fuzz/run.sh $(BUILD_DIR)/test/fuzz/sexpr_fuzzer $(BUILD_DIR)/fuzz-corpus-sexpr \
+	    $(SMOKE_SEXPR_FUZZ_SECONDS) fuzz/sexpr_seeds
+	fuzz/run.sh $(BUILD_DIR)/test/fuzz/library_text_fuzzer $(BUILD_DIR)/fuzz-corpus-text \
+	    $(SMOKE_TEXT_FUZZ_SECONDS) fuzz/library_text_seeds
 	@echo "All tests passed."
 
+test-build: deps
+	cmake -S . -B $(BUILD_DIR)/test $(CMAKE_FLAGS) $(TEST_FLAGS)
+	cmake --build $(BUILD_DIR)/test -j $(JOBS)
+
+# The tests again in the optimised build of `make build`, without the sanitizers.
 test-main: build
 	ctest --test-dir $(BUILD_DIR)/main --output-on-failure -j $(JOBS)
-
-# Every test again, the window's included, under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-sanitized: deps
-	cmake -S . -B $(BUILD_DIR)/sanitized $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Debug \
-	    -DBUILD_GUI=ON -DBUILD_APP=ON -DSANITIZE=ON
-	cmake --build $(BUILD_DIR)/sanitized -j $(JOBS)
-	ctest --test-dir $(BUILD_DIR)/sanitized --output-on-failure -j $(JOBS)
 
 fuzz-build: deps
 	cmake -S . -B $(BUILD_DIR)/fuzz $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_CXX_COMPILER=clang++ -DBUILD_GUI=OFF -DBUILD_TESTS=OFF -DBUILD_FUZZER=ON
 	cmake --build $(BUILD_DIR)/fuzz -j $(JOBS)
 
-# A short run on a corpus seeded from the samples; `make fuzz` runs for FUZZ_SECONDS.
+# The short runs of `make test` in the optimised fuzz build; `make fuzz` runs for FUZZ_SECONDS.
 fuzz-smoke: fuzz-build
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(SMOKE_FUZZ_SECONDS)
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/sexpr_fuzzer $(BUILD_DIR)/fuzz-corpus-sexpr \

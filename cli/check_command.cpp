@@ -70,13 +70,30 @@ std::string findingLine(const std::string& path, const Finding& finding) {
 
 std::string verdictLine(const CheckedFile& checked) {
     const LibraryCheckReport& report = checked.report;
-    if (!report.isLibrary) return checked.path + ": not a library";
-    std::string line = checked.path + ": " + std::to_string(report.componentCount) +
-                       (report.componentCount == 1 ? " component" : " components") + "; ";
+    switch (report.verdict()) {
+        case CheckVerdict::NotALibrary:
+            return checked.path + ": not a library";
+        case CheckVerdict::LosesData:
+        case CheckVerdict::KeepsEverything:
+            break;
+    }
+    const std::string line = checked.path + ": " + std::to_string(report.componentCount) +
+                             (report.componentCount == 1 ? " component" : " components") + "; ";
     if (report.verdict() == CheckVerdict::LosesData) return line + "a save would lose data";
-    return line + (report.reproducesFile
-                       ? "a save keeps everything and reproduces the file byte for byte"
-                       : "a save keeps everything but does not reproduce the file byte for byte");
+    return line + "ok: a save keeps every component";
+}
+
+/// The stable word of a verdict, for scripts.
+const char* verdictName(CheckVerdict verdict) {
+    switch (verdict) {
+        case CheckVerdict::KeepsEverything:
+            return "keeps-everything";
+        case CheckVerdict::LosesData:
+            return "loses-data";
+        case CheckVerdict::NotALibrary:
+            return "not-a-library";
+    }
+    return "loses-data";
 }
 
 Json findingJson(const Finding& finding) {
@@ -94,14 +111,16 @@ Json fileJson(const CheckedFile& checked) {
     const LibraryCheckReport& report = checked.report;
     Json findings = Json::array();
     for (const Finding& finding : report.findings) findings.push_back(findingJson(finding));
+    Json notes = Json::array();
+    for (const Finding& note : report.notes) notes.push_back(findingJson(note));
     return {{"file", checked.path},
             {"isLibrary", report.isLibrary},
             {"fileSize", report.fileSize},
             {"components", report.componentCount},
             {"reproducesFile", report.reproducesFile},
-            {"verdict",
-             report.verdict() == CheckVerdict::KeepsEverything ? "keeps-everything" : "loses-data"},
-            {"findings", findings}};
+            {"verdict", verdictName(report.verdict())},
+            {"findings", findings},
+            {"notes", notes}};
 }
 
 }  // namespace
@@ -121,6 +140,10 @@ ExitStatus runCheck(const CheckOptions& options, const Console& console) {
                 console.out << findingLine(checked.path, finding) << '\n';
             }
             console.out << verdictLine(checked) << '\n';
+            // What a save changes by the format's own rules, under the verdict it does not touch.
+            for (const Finding& note : checked.report.notes) {
+                console.out << "  note: " << note.message << '\n';
+            }
         }
         progress.show(i + 1);
     }

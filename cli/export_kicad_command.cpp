@@ -5,6 +5,7 @@
 #include "json_output.h"
 #include "library_export.h"
 #include "library_input.h"
+#include "name_rules.h"
 #include "name_text.h"
 
 #include <filesystem>
@@ -73,9 +74,8 @@ std::string outputProblem(const std::string& directory) {
 }  // namespace
 
 std::vector<std::string> prettyFolderNames(const std::vector<std::string>& libraryNames) {
-    std::set<std::string> taken;
-    for (const std::string& name : libraryNames) taken.insert(foldCase(name));
-    std::set<std::string> given;
+    DistinctNames given;
+    for (const std::string& name : libraryNames) given.reserve(name);
     std::vector<std::string> result;
     result.reserve(libraryNames.size());
     for (const std::string& name : libraryNames) {
@@ -83,16 +83,7 @@ std::vector<std::string> prettyFolderNames(const std::vector<std::string>& libra
             result.emplace_back();
             continue;
         }
-        std::string chosen = name;
-        if (given.count(foldCase(chosen)) != 0) {
-            for (int n = 2;; ++n) {
-                chosen = name + "~" + std::to_string(n);
-                const std::string folded = foldCase(chosen);
-                if (given.count(folded) == 0 && taken.count(folded) == 0) break;
-            }
-        }
-        given.insert(foldCase(chosen));
-        result.push_back(chosen);
+        result.push_back(given.take(name));
     }
     return result;
 }

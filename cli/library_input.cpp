@@ -2,7 +2,7 @@
 
 #include "file_io.h"
 #include "library_format.h"
-#include "name_order.h"
+#include "name_rules.h"
 #include "name_text.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "json_output.h"
 #include "library_file_scan.h"
-#include "name_order.h"
+#include "name_rules.h"
 
 #include <algorithm>
 #include <cerrno>

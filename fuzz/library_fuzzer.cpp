@@ -51,6 +51,13 @@ void checkAgreesWithTheLoader(std::span<const std::uint8_t> input, const Library
     require(report.reproducesFile == (saved != nullptr && std::equal(saved->begin(), saved->end(),
                                                                      input.begin(), input.end())),
             "check: reproduces the file");
+    const bool refused =
+        std::any_of(report.findings.begin(), report.findings.end(),
+                    [](const Finding& f) { return f.kind == FindingKind::SaveRefused; });
+    require(refused == (report.isLibrary && saved == nullptr), "check: save refused");
+    for (const Finding& note : report.notes) {
+        require(note.kind == FindingKind::OrderReversed && !note.losesData, "check: note");
+    }
     for (const Finding& finding : report.findings) {
         require(finding.kind != FindingKind::RoundTripDiffers, "check: unexplained difference");
         require(!finding.offset || *finding.offset <= input.size(), "check: offset in the file");

@@ -1,5 +1,7 @@
 #include "component_names.h"
 
+#include "name_rules.h"
+
 #include <algorithm>
 #include <set>
 #include <utility>
@@ -7,7 +9,7 @@
 namespace {
 
 bool fits(std::string_view name) {
-    if (name.empty() || name.size() > kMaxComponentName) {
+    if (name.empty() || name.size() > kTextCapacity) {
         return false;
     }
     return std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
@@ -99,12 +101,6 @@ bool isPitchWord(std::string_view word) {
     return word.size() >= 2 && word[0] == 'P' && isDigit(word[1]);
 }
 
-std::string withSuffix(std::string_view base, int counter) {
-    const std::string suffix = "~" + std::to_string(counter);
-    const std::size_t keep = std::min(base.size(), kMaxComponentName - suffix.size());
-    return std::string(base.substr(0, keep)) + suffix;
-}
-
 }  // namespace
 
 std::optional<std::string> NameOverrides::find(std::string_view library,
@@ -157,16 +153,6 @@ NameOverridesResult parseNameOverrides(std::string_view text) {
     }
     result.overrides = std::move(overrides);
     return result;
-}
-
-std::string foldCase(std::string_view text) {
-    std::string folded(text);
-    for (char& c : folded) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return folded;
 }
 
 std::string commonNamePrefix(const std::vector<std::string_view>& names) {
@@ -231,8 +217,8 @@ std::string compactName(std::string_view name, std::string_view commonPrefix) {
         return current;
     }
     current = dropWords(current, isPitchWord);
-    if (current.size() > kMaxComponentName) {
-        current.resize(kMaxComponentName);
+    if (current.size() > kTextCapacity) {
+        current.resize(kTextCapacity);
     }
     if (current.empty()) {
         current = "_";
@@ -255,21 +241,22 @@ NamingResult shortenNames(const std::vector<NameRequest>& requests,
 
     // Existing names are matched exactly first: an exact match is left to the copy rule.
     std::set<std::string> existingExact(existing.begin(), existing.end());
-    std::set<std::string> taken;
+    DistinctNames taken;
     for (const std::string& name : existing) {
-        taken.insert(foldCase(name));
+        taken.claim(name);
     }
-    std::set<std::string> overrideNames;
+    DistinctNames overrideNames;
     for (const NameRequest& request : requests) {
         if (const auto chosen = overrides.find(request.library, request.footprint)) {
-            if (!overrideNames.insert(foldCase(*chosen)).second) {
+            if (overrideNames.isGiven(*chosen)) {
                 result.error = "the short name " + *chosen +
                                " is given to two footprints (names are compared ignoring case)";
                 return result;
             }
+            overrideNames.claim(*chosen);
+            taken.claim(*chosen);
         }
     }
-    taken.insert(overrideNames.begin(), overrideNames.end());
 
     result.names.reserve(requests.size());
     for (const NameRequest& request : requests) {
@@ -277,15 +264,12 @@ NamingResult shortenNames(const std::vector<NameRequest>& requests,
             result.names.push_back(*chosen);
             continue;
         }
-        const std::string base = compactName(request.footprint, prefixes[request.library]);
-        std::string candidate = base;
-        if (existingExact.count(candidate) == 0) {
-            for (int counter = 2; taken.count(foldCase(candidate)) != 0; ++counter) {
-                candidate = withSuffix(base, counter);
-            }
+        std::string base = compactName(request.footprint, prefixes[request.library]);
+        if (existingExact.count(base) != 0) {
+            result.names.push_back(std::move(base));
+        } else {
+            result.names.push_back(taken.take(base, kTextCapacity));
         }
-        taken.insert(foldCase(candidate));
-        result.names.push_back(std::move(candidate));
     }
     return result;
 }

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "field_codes.h"
+
 #include <cstddef>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-/// The most bytes a component name holds.
-inline constexpr std::size_t kMaxComponentName = 13;
 
 /// A user's own short names, read from a text file of lines `KICAD_NAME<TAB>SHORT`. Blank lines
 /// and lines starting with `#` are skipped. KICAD_NAME is a footprint's name, or LIBRARY:NAME to
@@ -65,6 +64,3 @@ std::string compactName(std::string_view name, std::string_view commonPrefix);
 /// The longest prefix ending in `_` or `-` that all of `names` share, when there are at least
 /// two and the prefix leaves every name something; otherwise empty.
 std::string commonNamePrefix(const std::vector<std::string_view>& names);
-
-/// `text` in upper case (ASCII letters only), the form names are compared in ignoring case.
-std::string foldCase(std::string_view text);

@@ -1,6 +1,7 @@
 #include "footprint_export.h"
 
 #include "component.h"
+#include "field_codes.h"
 #include "glyph_advance.h"
 #include "kicad_layers.h"
 #include "kicad_strings.h"
@@ -40,10 +41,6 @@ const char* kindName(const Primitive& primitive) {
             return "Via";
     }
     return "?";
-}
-
-bool isCopperLayer(std::uint8_t layer) {
-    return (layer >= 1 && layer <= 6) || layer == kMultiLayer;
 }
 
 class FootprintWriter {
@@ -159,7 +156,8 @@ FootprintText FootprintWriter::write() {
 
     std::string& text = result_.text;
     text = "(footprint " + quoteKicadString(footprintName(component_)) +
-           " (version 20211014) (generator cobble)\n  (layer \"F.Cu\")\n";
+           " (version 20211014) (generator cobble)\n  (layer " +
+           quoteKicadString(kKicadFootprintLayer) + ")\n";
     // Vias do not make a surface-mount footprint a through-hole one (thermal vias under a
     // package); KiCad's placement files go by this.
     if (throughHole_) {
@@ -188,16 +186,18 @@ void FootprintWriter::writeFields() {
     const std::string effects = "    (effects (font (size " + mm(kFieldSize) + ' ' +
                                 mm(kFieldSize) + ") (thickness " + mm(kFieldThickness) + ")))\n";
     body_ += "  (fp_text reference " + quoteKicadString(kReference) + " (at " +
-             pointNm(centreX, top - kFieldGap) + ") (layer \"F.SilkS\")\n" + effects + "  )\n";
+             pointNm(centreX, top - kFieldGap) + ") (layer " +
+             quoteKicadString(kKicadReferenceLayer) + ")\n" + effects + "  )\n";
     body_ += "  (fp_text value " + quoteKicadString(footprintName(component_)) + " (at " +
-             pointNm(centreX, bottom + kFieldGap) + ") (layer \"F.Fab\")\n" + effects + "  )\n";
+             pointNm(centreX, bottom + kFieldGap) + ") (layer " +
+             quoteKicadString(kKicadValueLayer) + ")\n" + effects + "  )\n";
 }
 
 void FootprintWriter::writeArc(const Primitive& primitive) {
     const auto layer = drawingLayer(primitive);
     if (!layer) return;
     const ArcFields a = primitive.arc();
-    int quarters = a.quadrantFlags & 0xF;
+    int quarters = a.quadrantFlags & arc_quarter::kAll;
     std::int64_t radius = a.radius;
     if (quarters == 0) {
         note(primitive, "no quarter is set; skipped");
@@ -211,21 +211,21 @@ void FootprintWriter::writeArc(const Primitive& primitive) {
         // The viewer's quarters then run between the mirrored points through the centre, which
         // draws the opposite quarters of a circle of the positive radius.
         radius = -radius;
-        quarters = ((quarters << 2) | (quarters >> 2)) & 0xF;
+        quarters = ((quarters << 2) | (quarters >> 2)) & arc_quarter::kAll;
         note(primitive, "negative radius; written as the opposite quarters of radius " +
                             std::to_string(radius));
     }
     const std::string tail =
         ") (layer " + quoteKicadString(*layer) + ") (width " + length(a.lineWidth) + "))\n";
-    if (quarters == 0xF) {
+    if (quarters == arc_quarter::kAll) {
         body_ += "  (fp_circle (center " + point(a.x, a.y) + ") (end " + point(a.x + radius, a.y) +
                  ") (layer " + quoteKicadString(*layer) + ") (width " + length(a.lineWidth) +
                  ") (fill none))\n";
         return;
     }
-    // Quarter q (0 to 3, bit 1 << q) spans 90q to 90(q + 1) degrees counter-clockwise from the
-    // positive x axis, y up, as the viewer shows it. One arc per run of set quarters, each run
-    // begun where the quarter before it is clear.
+    // Quarter q (0 to 3) spans 90q to 90(q + 1) degrees counter-clockwise from the positive x
+    // axis, y up, as the viewer shows it. One arc per run of set quarters, each run begun where
+    // the quarter before it is clear.
     const double r = static_cast<double>(nm(radius));
     const std::int64_t cx = nm(a.x);
     const std::int64_t cy = nm(a.y);
@@ -240,11 +240,11 @@ void FootprintWriter::writeArc(const Primitive& primitive) {
         return pointNm(x, -y);
     };
     for (int q = 0; q < 4; ++q) {
-        const bool set = (quarters >> q) & 1;
-        const bool previousSet = (quarters >> ((q + 3) % 4)) & 1;
+        const bool set = (quarters & arc_quarter::bit(q)) != 0;
+        const bool previousSet = (quarters & arc_quarter::bit((q + 3) % 4)) != 0;
         if (!set || previousSet) continue;
         int run = 1;
-        while (run < 4 && ((quarters >> ((q + run) % 4)) & 1)) ++run;
+        while (run < 4 && (quarters & arc_quarter::bit((q + run) % 4)) != 0) ++run;
         // KiCad 6 sweeps an arc clockwise on its y-down board from start to end, whatever the
         // mid point says, so the run is written from its counter-clockwise end back to its
         // start; the mid point, on the arc, keeps readers that go by it right too.
@@ -360,16 +360,18 @@ void FootprintWriter::writePad(const Primitive& primitive, std::optional<int> nu
              "layer " + std::to_string(primitive.layer()) + " is not a board layer; skipped");
         return;
     }
-    if (p.shape < 1 || p.shape > 4) {
+    const auto shape = padShape(p.shape);
+    if (!shape) {
         note(primitive, "shape " + std::to_string(p.shape) + " is not drawn; skipped");
         return;
     }
-    if (p.xSize < 0 || (p.shape != 1 && p.ySize < 0)) {
+    const bool round = *shape == PadShape::Round;
+    if (p.xSize < 0 || (!round && p.ySize < 0)) {
         note(primitive, "negative size; written at its magnitude");
     }
     // A round pad is a circle of diameter xSize whatever its ySize, as the viewer draws it.
     const std::int64_t width = std::abs(static_cast<std::int64_t>(p.xSize));
-    const std::int64_t height = p.shape == 1 ? width : std::abs(static_cast<std::int64_t>(p.ySize));
+    const std::int64_t height = round ? width : std::abs(static_cast<std::int64_t>(p.ySize));
     if (width == 0 || height == 0) {
         note(primitive, "size 0; skipped");
         return;
@@ -386,12 +388,12 @@ void FootprintWriter::writePad(const Primitive& primitive, std::optional<int> nu
         surface_ = true;
     }
 
-    const bool circle = p.shape == 1 || (p.shape == 4 && width == height);
+    const bool circle = round || (*shape == PadShape::Rounded && width == height);
     if (circle) {
         writePadLine(head + "circle", p.x, p.y, nm(width), nm(width), drill, layers);
-    } else if (p.shape == 2) {
+    } else if (*shape == PadShape::Rectangle) {
         writePadLine(head + "rect", p.x, p.y, nm(width), nm(height), drill, layers);
-    } else if (p.shape == 4) {
+    } else if (*shape == PadShape::Rounded) {
         writePadLine(head + "oval", p.x, p.y, nm(width), nm(height), drill, layers);
     } else {
         // The octagon exactly as the viewer draws it at one pixel per unit: halves and fifths
@@ -437,9 +439,9 @@ void FootprintWriter::writeVia(const Primitive& primitive) {
         note(primitive, "hole not smaller than the via");
     }
     vias_ = true;
-    static constexpr std::array<std::string_view, 2> kLayers = {"*.Cu", "*.Mask"};
+    // A via goes through the board whatever its layer byte says, as a MultiLayer pad does.
     writePadLine("  (pad \"\" thru_hole circle", v.x, v.y, nm(v.diameter), nm(v.diameter),
-                 nm(v.holeDiameter), kLayers);
+                 nm(v.holeDiameter), kicadPadLayers(kMultiLayer));
 }
 
 }  // namespace

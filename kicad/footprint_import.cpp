@@ -1,5 +1,6 @@
 #include "footprint_import.h"
 
+#include "field_codes.h"
 #include "glyph_advance.h"
 #include "kicad_layers.h"
 #include "kicad_text.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-constexpr std::int32_t kKeepOutLayer = 12;
 constexpr std::int32_t kMax8Bit = 255;
 // Angles closer than this to a quarter boundary count as on it.
 constexpr double kAngleTolerance = 0.5;
@@ -39,13 +39,6 @@ double normalisedDegrees(double degrees) {
     }
     return d;
 }
-
-bool isCourtyard(std::string_view layer) {
-    return layer == "F.CrtYd" || layer == "B.CrtYd" || layer == "F.Courtyard" ||
-           layer == "B.Courtyard";
-}
-
-bool isFab(std::string_view layer) { return layer == "F.Fab" || layer == "B.Fab"; }
 
 // A millimetre value as a person reads it in a message: "833", "-0.635".
 std::string millimetres(double mm) {
@@ -122,14 +115,14 @@ private:
 
 std::optional<std::uint8_t> Converter::drawingLayer(const std::string& layer,
                                                     const std::string& what) {
-    if (isCourtyard(layer)) {
+    if (isKicadCourtyardLayer(layer)) {
         if (options_.withCourtyard) {
-            return static_cast<std::uint8_t>(kKeepOutLayer);
+            return kKeepOutLayer;
         }
         note(what + " on the courtyard skipped");
         return std::nullopt;
     }
-    if (isFab(layer)) {
+    if (isKicadFabricationLayer(layer)) {
         note(what + " on the fabrication layer skipped");
         return std::nullopt;
     }
@@ -163,17 +156,17 @@ void Converter::addPad(const KicadPad& pad, std::size_t index) {
 
     double w = pad.size.x;
     double h = pad.size.y;
-    int shape = 2;
+    PadShape shape = PadShape::Rectangle;
     switch (pad.shape) {
         case KicadPadShape::Circle:
-            shape = 1;
+            shape = PadShape::Round;
             h = w;
             break;
         case KicadPadShape::Rect:
-            shape = 2;
+            shape = PadShape::Rectangle;
             break;
         case KicadPadShape::Oval:
-            shape = 4;
+            shape = PadShape::Rounded;
             break;
         case KicadPadShape::Trapezoid:
             note("trapezoid pad drawn as a rectangle of its size");
@@ -181,7 +174,7 @@ void Converter::addPad(const KicadPad& pad, std::size_t index) {
         case KicadPadShape::RoundRect: {
             const bool allCorners = pad.chamferCorners.size() >= 4 && pad.chamferRatio > 0;
             if (allCorners) {
-                shape = 3;
+                shape = PadShape::Octagon;
                 note("chamfered pad drawn as an octagon");
             } else if (!pad.chamferCorners.empty() && pad.chamferRatio > 0) {
                 note("pad chamfered on some corners drawn as a rectangle");
@@ -225,20 +218,20 @@ void Converter::addPad(const KicadPad& pad, std::size_t index) {
         if (quarter % 2 == 1) {
             std::swap(w, h);
         }
-    } else if (shape != 1) {
+    } else if (shape != PadShape::Round) {
         const double a = turn * std::numbers::pi / 180.0;
         const double bw = std::fabs(w * std::cos(a)) + std::fabs(h * std::sin(a));
         const double bh = std::fabs(w * std::sin(a)) + std::fabs(h * std::cos(a));
         w = bw;
         h = bh;
-        shape = 2;
+        shape = PadShape::Rectangle;
         note("pad turned by an angle other than a quarter drawn as its upright bounding box");
     }
 
     const LibPoint centre = point(pad.at, what + " position");
     const std::int32_t xSize = length(w, what + " width");
     const std::int32_t ySize = length(h, what + " height");
-    Primitive primitive = makePad(layer, centre.x, centre.y, xSize, ySize, shape);
+    Primitive primitive = makePad(layer, centre.x, centre.y, xSize, ySize, static_cast<int>(shape));
     (layer == kMultiLayer ? throughPads_ : surfacePads_).push_back(primitive);
     if (pad.drill && layer == kMultiLayer) {
         hasDrill_ = true;
@@ -300,14 +293,14 @@ void Converter::addGraphic(const KicadGraphic& g) {
                 const double outer = r + g.width / 2;
                 const std::int32_t diameter = length(outer, what + " radius");
                 if (diameter <= kMax8Bit) {
-                    drawings_.push_back(
-                        makeArc(*layer, centre.x, centre.y, diameter / 2, 15, diameter));
+                    drawings_.push_back(makeArc(*layer, centre.x, centre.y, diameter / 2,
+                                                arc_quarter::kAll, diameter));
                     break;
                 }
                 note("filled circle too large to fill drawn as its outline");
             }
             const std::int32_t radius = length(r, what + " radius");
-            drawings_.push_back(makeArc(*layer, centre.x, centre.y, radius, 15,
+            drawings_.push_back(makeArc(*layer, centre.x, centre.y, radius, arc_quarter::kAll,
                                         width8(g.width, what + " line width")));
             break;
         }
@@ -409,8 +402,8 @@ void Converter::addText(const KicadText& t) {
     if (replaced) {
         note("characters outside ASCII in a text replaced by ?");
     }
-    if (text.size() > 13) {
-        text.resize(13);
+    if (text.size() > kTextCapacity) {
+        text.resize(kTextCapacity);
         note("text longer than 13 characters cut to 13");
     }
     if (text.empty()) {
@@ -521,7 +514,6 @@ int arcQuarters(double start, double sweep, bool& exact) {
         return rest <= kAngleTolerance || rest >= 90.0 - kAngleTolerance;
     };
     exact = onBoundary(start) && onBoundary(end);
-    static constexpr std::array<int, 4> kBits = {1, 2, 4, 8};
     int flags = 0;
     // Quarter q spans q x 90 to (q + 1) x 90 degrees; the arc may wrap past 360 once.
     for (int lap = 0; lap < 2; ++lap) {
@@ -530,7 +522,7 @@ int arcQuarters(double start, double sweep, bool& exact) {
             const double to = from + 90.0;
             const double overlap = std::min(end, to) - std::max(start, from);
             if (overlap > kAngleTolerance) {
-                flags |= kBits[static_cast<std::size_t>(q)];
+                flags |= arc_quarter::bit(q);
             }
         }
     }

@@ -17,6 +17,22 @@ std::optional<std::string_view> kicadLayerName(std::uint8_t layer);
 /// for a layer the map does not use (F.Fab, F.CrtYd, ...).
 std::optional<std::uint8_t> libraryLayerForKicad(std::string_view kicadLayer);
 
+/// The layer KiCad gives a footprint as a whole, whatever its drawings are on.
+inline constexpr std::string_view kKicadFootprintLayer = "F.Cu";
+
+/// The layer of a footprint's reference field: the top silkscreen, where a board shows it.
+inline constexpr std::string_view kKicadReferenceLayer = "F.SilkS";
+
+/// The layer of a footprint's value field: the front fabrication layer, which no library layer
+/// stands for, so that the name does not come back as a drawing.
+inline constexpr std::string_view kKicadValueLayer = "F.Fab";
+
+/// Whether `kicadLayer` is a courtyard, in KiCad 6's spelling or a later one.
+bool isKicadCourtyardLayer(std::string_view kicadLayer);
+
+/// Whether `kicadLayer` is a fabrication layer.
+bool isKicadFabricationLayer(std::string_view kicadLayer);
+
 /// How a pad sits on the board in KiCad.
 enum class KicadPadKind {
     /// Through every copper layer, with a hole: a MultiLayer pad or a via.

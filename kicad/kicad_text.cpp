@@ -1,31 +1,34 @@
 #include "kicad_text.h"
 
+#include "field_codes.h"
+
 std::optional<TextDirection> textDirection(std::int32_t orientation) {
-    switch (orientation) {
-        case 0:
+    const auto code = stringOrientation(orientation);
+    if (!code) return std::nullopt;
+    switch (*code) {
+        case StringOrientation::Turn0:
             return TextDirection{1, 0, 0, 1, 0, false};
-        case 1:
+        case StringOrientation::Turn90:
             return TextDirection{0, -1, 1, 0, 90, false};
-        case 2:
+        case StringOrientation::Turn180:
             return TextDirection{-1, 0, 0, -1, 180, false};
-        case 3:
+        case StringOrientation::Turn270:
             return TextDirection{0, 1, -1, 0, 270, false};
         // KiCad mirrors a text left to right about its position and then turns it; the viewer
         // turns first, so the mirrored codes take the opposite angle.
-        case 16:
+        case StringOrientation::Mirrored0:
             return TextDirection{-1, 0, 0, 1, 0, true};
-        case 17:
+        case StringOrientation::Mirrored90:
             return TextDirection{0, 1, 1, 0, 270, true};
-        case 18:
+        case StringOrientation::Mirrored180:
             return TextDirection{1, 0, 0, -1, 180, true};
-        case 19:
+        case StringOrientation::Mirrored270:
             return TextDirection{0, -1, -1, 0, 90, true};
-        default:
-            return std::nullopt;
     }
+    return std::nullopt;
 }
 
 std::int32_t orientationForKicad(int quarters, bool mirrored) {
-    const int q = ((quarters % 4) + 4) % 4;
-    return mirrored ? 16 + (4 - q) % 4 : q;
+    // Mirroring before the turn, as KiCad does, reverses the sense of the turn.
+    return orientationCode(mirrored ? -quarters : quarters, mirrored);
 }

@@ -127,8 +127,3 @@ std::optional<std::int32_t> toLibraryUnits(std::int64_t nanometres, KicadUnit un
     }
     return static_cast<std::int32_t>(units);
 }
-
-std::optional<std::int32_t> toLibraryY(std::int64_t kicadYNanometres, KicadUnit unit) {
-    if (kicadYNanometres == std::numeric_limits<std::int64_t>::min()) return std::nullopt;
-    return toLibraryUnits(-kicadYNanometres, unit);
-}

@@ -49,6 +49,3 @@ std::optional<KicadUnit> parseUnit(std::string_view millimetres);
 /// The nearest whole number of library units to `nanometres` (half away from zero), or none when
 /// it falls outside the signed 16-bit range of the library's fields.
 std::optional<std::int32_t> toLibraryUnits(std::int64_t nanometres, KicadUnit unit);
-
-/// The library y for a KiCad y in nanometres, the inverse of `toKicadYNanometres`.
-std::optional<std::int32_t> toLibraryY(std::int64_t kicadYNanometres, KicadUnit unit);

@@ -46,11 +46,6 @@ SaveResult writeText(const std::string& path, const std::string& text) {
 
 }  // namespace
 
-SaveResult writeFootprintFile(const Component& component, const std::string& path,
-                              const KicadExportOptions& options) {
-    return writeText(path, exportFootprint(component, options).text);
-}
-
 LibraryExportResult exportLibraryToKicad(const Library& library, std::string_view libraryName,
                                          const std::string& outDir,
                                          const KicadExportOptions& options) {

@@ -36,12 +36,6 @@ struct LibraryExportResult {
     std::string summary() const;
 };
 
-/// Writes one component as a footprint file at `path` (the caller picks it, e.g. from a save
-/// dialog), whole or not at all; on failure the reason names the file. The notes are not
-/// returned: a caller that shows them calls `exportFootprint` itself.
-SaveResult writeFootprintFile(const Component& component, const std::string& path,
-                              const KicadExportOptions& options);
-
 /// The folder name for a library: `libraryName` followed by `.pretty`. None when the name
 /// cannot be one folder (empty, `.`, `..`, or holding `/`, `\` or a zero byte).
 std::optional<std::string> prettyFolderName(std::string_view libraryName);

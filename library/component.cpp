@@ -1,7 +1,9 @@
 #include "component.h"
 
 #include "byte_reader.h"
+#include "image_walk.h"
 
+#include <algorithm>
 #include <array>
 
 Component::Component(const DirectoryEntry& entry) : entry_(entry) {}
@@ -15,27 +17,6 @@ std::unique_ptr<Component> Component::clone() const {
     return copy;
 }
 
-namespace {
-
-/// The primitive whose first record lies whole at `position`. A Pad or String whose second record
-/// the file cuts short keeps what there is, with zeros for the rest.
-Primitive readPrimitive(const ByteReader& file, std::size_t position) {
-    static constexpr std::array<std::uint8_t, kRecordSize> kNoSecondRecord{};
-    const auto first = *file.view<kRecordSize>(position);
-    const auto kind = primitiveType(first[primitive_offset::kType]);
-    if (!kind || !takesTwoRecords(*kind)) {
-        return Primitive(first, kNoSecondRecord);
-    }
-    if (const auto second = file.view<kRecordSize>(position + kRecordSize)) {
-        return Primitive(first, *second);
-    }
-    std::array<std::uint8_t, kRecordSize> partial{};
-    file.copy(position + kRecordSize, partial);
-    return Primitive(first, partial);
-}
-
-}  // namespace
-
 void Component::addPrimitive(Primitive primitive) {
     const auto where = isDrawnAtTail(primitive) ? primitives_.end() : primitives_.begin();
     Primitive& placed = *primitives_.insert(where, primitive);
@@ -46,49 +27,36 @@ void Component::addPrimitive(Primitive primitive) {
 }
 
 void Component::readPrimitives(const ByteReader& file) {
-    const std::int32_t count = entry_.primitiveCount();
-    const std::int32_t firstIndex = entry_.firstRecordIndex();
-    if (count <= 0 || firstIndex <= 0) return;
-
-    // First find the records to keep, then build the list in one go: the same order repeated
-    // head and tail insertions give, without moving any primitive twice.
-    struct Found {
-        std::size_t position;
-        bool tail;
-    };
-    std::vector<Found> found;
-    found.reserve(static_cast<std::size_t>(count));
-    std::size_t position = kRecordSize * static_cast<std::size_t>(firstIndex);
-    for (std::int32_t read = 0; read < count; ++read) {
-        const auto first = file.view<kRecordSize>(position);
-        if (!first) break;
-        const std::uint8_t layer = (*first)[primitive_offset::kLayer];
-        const auto kind = primitiveType((*first)[primitive_offset::kType]);
-        // An unknown type takes one record and is dropped.
-        const std::size_t length = kind && takesTwoRecords(*kind) ? kPrimitiveSize : kRecordSize;
-        if (kind) {
-            found.push_back({position, isDrawnAtTail(*kind, layer)});
-            recordBytes_ += length;
-        }
-        position += length;
-    }
-
-    std::vector<Primitive> placed;
-    placed.reserve(primitives_.size() + found.size());
-    auto take = [&](const Found& f) {
-        Primitive& p = placed.emplace_back(readPrimitive(file, f.position));
-        bounds_.merge(p.computeBounds());
-        p.setReadOrder(primitiveCount_ + static_cast<std::int32_t>(&f - found.data()));
-    };
-    for (auto f = found.rbegin(); f != found.rend(); ++f) {
-        if (!f->tail) take(*f);
-    }
-    placed.insert(placed.end(), primitives_.begin(), primitives_.end());
-    for (const Found& f : found) {
-        if (f.tail) take(f);
-    }
-    primitives_ = std::move(placed);
-    primitiveCount_ += static_cast<std::int32_t>(found.size());
+    if (!pointsAtRecords(entry_)) return;
+    // One pass over the records: each primitive is built where it is read. The list puts the
+    // head primitives first in reverse read order, then those it already held, then the tail
+    // ones in read order; heads are gathered at the end of the list and turned round once.
+    const std::size_t held = primitives_.size();
+    // The count can claim far more records than the file holds after the first.
+    const std::size_t begin = kRecordSize * static_cast<std::size_t>(entry_.firstRecordIndex());
+    const std::size_t fits = begin < file.size() ? (file.size() - begin) / kRecordSize : 0;
+    primitives_.reserve(held + std::min(static_cast<std::size_t>(entry_.primitiveCount()), fits));
+    // The tail primitives wait here; kept from one component to the next, so that loading a
+    // library does not allocate for them again and again.
+    thread_local std::vector<Primitive> tails;
+    tails.clear();
+    std::array<std::uint8_t, kRecordSize> cutShort{};
+    walkRecords(file, entry_,
+                [&](std::size_t position, std::span<const std::uint8_t, kRecordSize> first,
+                    std::optional<PrimitiveType> kind) {
+                    if (!kind) return;  // a type no component keeps is dropped
+                    auto& list =
+                        isDrawnAtTail(*kind, first[primitive_offset::kLayer]) ? tails : primitives_;
+                    Primitive& primitive =
+                        list.emplace_back(first, secondRecordAt(file, position, *kind, cutShort));
+                    primitive.setReadOrder(primitiveCount_++);
+                    bounds_.merge(primitive.computeBounds());
+                    recordBytes_ += primitive.recordLength();
+                });
+    const auto heads = primitives_.begin() + static_cast<std::ptrdiff_t>(held);
+    std::reverse(heads, primitives_.end());
+    std::rotate(primitives_.begin(), heads, primitives_.end());
+    primitives_.insert(primitives_.end(), tails.begin(), tails.end());
 }
 
 std::size_t Component::writeRecords(std::span<std::uint8_t> image, std::size_t position) const {

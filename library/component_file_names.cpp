@@ -1,10 +1,11 @@
 #include "component_file_names.h"
 
+#include "name_rules.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
 #include <map>
-#include <set>
 #include <string_view>
 
 namespace {
@@ -16,14 +17,6 @@ constexpr std::array<std::string_view, 26> kReservedDeviceNames = {
     "con",  "prn",  "aux",  "nul",  "com0", "com1", "com2",   "com3",   "com4",
     "com5", "com6", "com7", "com8", "com9", "lpt0", "lpt1",   "lpt2",   "lpt3",
     "lpt4", "lpt5", "lpt6", "lpt7", "lpt8", "lpt9", "conin$", "conout$"};
-
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string folded(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), lowerAscii);
-    return result;
-}
 
 bool isPlain(unsigned char byte) {
     return byte >= 0x20 && byte <= 0x7E &&
@@ -42,7 +35,7 @@ void appendEscaped(std::string& out, unsigned char byte) {
 bool startsWithReservedDevice(std::string_view name) {
     std::string_view base = name.substr(0, name.find('.'));
     while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
-    const std::string key = folded(base);
+    const std::string key = foldedName(base);
     return std::find(kReservedDeviceNames.begin(), kReservedDeviceNames.end(), key) !=
            kReservedDeviceNames.end();
 }
@@ -70,27 +63,16 @@ std::vector<std::string> componentFileNames(std::span<const std::string> names) 
     std::vector<std::string> stems(names.size());
     // Folded stem -> indices of the names that give it, ordered by name bytes, then input place.
     std::map<std::string, std::vector<std::size_t>> groups;
+    DistinctNames given;
     for (std::size_t i = 0; i < names.size(); ++i) {
         stems[i] = escapedStem(names[i]);
-        groups[folded(stems[i])].push_back(i);
+        groups[foldedName(stems[i])].push_back(i);
+        given.reserve(stems[i]);
     }
-
-    std::set<std::string> taken;
-    for (const auto& [key, members] : groups) taken.insert(key);
-
     for (auto& [key, members] : groups) {
-        if (members.size() < 2) continue;
         std::stable_sort(members.begin(), members.end(),
                          [&](std::size_t a, std::size_t b) { return names[a] < names[b]; });
-        int suffix = 2;
-        for (std::size_t m = 1; m < members.size(); ++m) {
-            std::string candidate;
-            do {
-                candidate = stems[members[m]] + "~" + std::to_string(suffix++);
-            } while (taken.count(folded(candidate)) != 0);
-            taken.insert(folded(candidate));
-            stems[members[m]] = std::move(candidate);
-        }
+        for (const std::size_t member : members) stems[member] = given.take(stems[member]);
     }
     return stems;
 }

@@ -31,5 +31,9 @@ struct DirectoryEntry {
     /// never match, so a name whose `nameLength` is above 13 can never be found.
     bool nameEquals(std::string_view text) const;
 
+    /// Whether finding by the listed name reaches this entry: a `nameLength` of 1 to 13 and no
+    /// zero byte within it. Any other name is listed but can never be found.
+    bool isFindableByName() const { return nameEquals(displayName()); }
+
     friend bool operator==(const DirectoryEntry&, const DirectoryEntry&) = default;
 };

@@ -1,6 +1,8 @@
 #include "library.h"
 
 #include "byte_reader.h"
+#include "image_walk.h"
+#include "save_layout.h"
 
 #include <algorithm>
 #include <array>
@@ -15,23 +17,17 @@ bool Library::load(const std::string& path, NameList& names) {
     return image && loadImage(*image, names);
 }
 
-bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names,
-                        const std::function<void(const Component&)>& onRead) {
+bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
     components_.clear();
     names.clear();
     if (!hasLibrarySignature(image)) return false;
     const ByteReader file(image);
-    for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
-        // A slot cut short by the end of the file is taken as empty.
-        DirectoryEntry entry;
-        if (file.copy(kHeaderSize + kSlotSize * slot, entry.bytes) < kSlotSize) break;
-        if (entry.isEmpty()) continue;
+    walkDirectory(file, [&](std::size_t, const DirectoryEntry& entry) {
+        if (entry.isEmpty()) return;
         auto component = std::make_unique<Component>(entry);
-        Component& added = *component;
+        component->readPrimitives(file);
         insertAtHead(std::move(component), names);
-        added.readPrimitives(file);
-        if (onRead) onRead(added);
-    }
+    });
     return true;
 }
 
@@ -72,20 +68,13 @@ std::size_t Library::totalRecordBytes() const {
 }
 
 SaveResult Library::checkWritable() const {
-    if (components_.size() > kSlotCount) {
-        return SaveResult::failure("The library holds " + std::to_string(components_.size()) +
-                                   " components; a library file has room for 200.");
-    }
+    if (auto fits = checkSlotCount(components_.size()); !fits) return fits;
     std::size_t position = kRecordAreaOffset;
     for (const auto& component : components_) {
-        if (static_cast<std::int64_t>(position / kRecordSize) > kMaxRecordIndex) {
-            return SaveResult::failure(
-                "The library is too large for a library file: the records of \"" +
-                component->displayName() + "\" would start beyond record 32,767.");
-        }
-        if (component->primitiveCount() > kMaxPrimitiveCount) {
-            return SaveResult::failure("The component \"" + component->displayName() +
-                                       "\" has more than 32,767 primitives.");
+        if (auto placed =
+                checkPlacement(component->displayName(), component->primitiveCount(), position);
+            !placed) {
+            return placed;
         }
         position += component->recordBytes();
     }
@@ -103,20 +92,16 @@ SaveResult Library::buildImage(std::vector<std::uint8_t>& image) const {
 
     std::size_t position = kRecordAreaOffset;
     std::size_t slot = 0;
-    for (const auto& component : components_) {
-        DirectoryEntry entry = component->entry();
-        entry.setPrimitiveCount(component->primitiveCount());
-        entry.setFirstRecordIndex(static_cast<std::int32_t>(position / kRecordSize));
+    auto put = [&](const DirectoryEntry& entry) {
         std::copy(entry.bytes.begin(), entry.bytes.end(),
-                  image.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + kSlotSize * slot));
+                  image.begin() + static_cast<std::ptrdiff_t>(slotOffset(slot++)));
+    };
+    for (const auto& component : components_) {
+        put(savedEntry(component->entry(), component->primitiveCount(), position));
         position = component->writeRecords(image, position);
-        ++slot;
     }
     const DirectoryEntry empty = DirectoryEntry::emptySlot();
-    for (; slot < kSlotCount; ++slot) {
-        std::copy(empty.bytes.begin(), empty.bytes.end(),
-                  image.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + kSlotSize * slot));
-    }
+    while (slot < kSlotCount) put(empty);
     return SaveResult::success();
 }
 

@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -28,11 +27,8 @@ public:
     /// the file was a library (callers that need not know may ignore it).
     bool load(const std::string& path, NameList& names);
 
-    /// `load` on a file image already in memory. `onRead`, when given, sees each component just
-    /// after its primitives are read, in slot order: a check compares them there, while they are
-    /// fresh in the cache, instead of walking the whole library once more.
-    bool loadImage(std::span<const std::uint8_t> image, NameList& names,
-                   const std::function<void(const Component&)>& onRead = {});
+    /// `load` on a file image already in memory.
+    bool loadImage(std::span<const std::uint8_t> image, NameList& names);
 
     /// The first component from the head whose name is exactly `text`, byte for byte; none for
     /// an empty text or one longer than 13 bytes.

@@ -1,7 +1,7 @@
 #include "library_diff.h"
 
 #include "library_text.h"
-#include "name_order.h"
+#include "name_rules.h"
 #include "record_layout.h"
 
 #include <algorithm>

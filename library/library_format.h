@@ -15,6 +15,9 @@ inline constexpr std::size_t kRecordAreaOffset = kHeaderSize + kSlotCount * kSlo
 inline constexpr std::size_t kRecordSize = 16;
 inline constexpr std::size_t kPrimitiveSize = 2 * kRecordSize;
 
+/// The offset of directory slot `slot`.
+constexpr std::size_t slotOffset(std::size_t slot) { return kHeaderSize + kSlotSize * slot; }
+
 /// The largest value the signed 16-bit `firstRecordIndex` of a directory entry can hold.
 inline constexpr std::int32_t kMaxRecordIndex = 32767;
 

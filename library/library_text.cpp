@@ -3,7 +3,7 @@
 #include "byte_order.h"
 #include "library_check.h"
 #include "library_format.h"
-#include "name_order.h"
+#include "name_rules.h"
 #include "record_layout.h"
 
 #include <algorithm>

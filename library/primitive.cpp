@@ -56,19 +56,19 @@ Bounds arcBounds(const ArcFields& a) {
     const std::int32_t w = a.lineWidth >> 1;
     const std::int32_t r = a.radius;
     Bounds b;
-    if (a.quadrantFlags & 4) {  // lower left
+    if (a.quadrantFlags & arc_quarter::kLowerLeft) {
         b.minX = a.x - w - r;
         b.minY = a.y - w - r;
     }
-    if (a.quadrantFlags & 2) {  // upper left
+    if (a.quadrantFlags & arc_quarter::kUpperLeft) {
         b.minX = a.x - w - r;
         b.maxY = a.y + w + r;
     }
-    if (a.quadrantFlags & 1) {  // upper right
+    if (a.quadrantFlags & arc_quarter::kUpperRight) {
         b.maxX = a.x + w + r;
         b.maxY = a.y + w + r;
     }
-    if (a.quadrantFlags & 8) {  // lower right
+    if (a.quadrantFlags & arc_quarter::kLowerRight) {
         b.maxX = a.x + w + r;
         b.minY = a.y - w - r;
     }
@@ -85,26 +85,28 @@ Bounds stringBounds(const StringFields& s) {
     const std::int32_t width = advanceSum(s.text, s.textLength) * (h / 6);
     const std::int32_t x = s.x;
     const std::int32_t y = s.y;
-    switch (s.orientation) {
-        case 0:
+    // An orientation outside the eight piles the characters at the start point: no box.
+    const auto orientation = stringOrientation(s.orientation);
+    if (!orientation) return {};
+    switch (*orientation) {
+        case StringOrientation::Turn0:
             return {x, x + width, y, y + h};
-        case 1:
+        case StringOrientation::Turn90:
             return {x - h, x, y, y + width};
-        case 2:
+        case StringOrientation::Turn180:
             return {x - width, x, y - h, y};
-        case 3:
+        case StringOrientation::Turn270:
             return {x, x + h, y - width, y};
-        case 16:
+        case StringOrientation::Mirrored0:
             return {x - width, x, y, y + h};
-        case 17:
+        case StringOrientation::Mirrored90:
             return {x, x + h, y, y + width};
-        case 18:
+        case StringOrientation::Mirrored180:
             return {x, x + width, y - h, y};
-        case 19:
+        case StringOrientation::Mirrored270:
             return {x - h, x, y - width, y};
-        default:
-            return {};
     }
+    return {};
 }
 
 }  // namespace

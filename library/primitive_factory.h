@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string_view>
 
-// Record bytes for new primitives and entries, built from their fields. The program itself never
-// makes primitives (it carries those it reads); the sample generator and the tests do. Bytes the
-// format does not interpret are zero. Values are stored as the file stores them: 16-bit fields
-// keep their low 16 bits, 8-bit fields their low 8 bits.
+// Record bytes for new primitives and entries, built from their fields, for the KiCad import, the
+// sample generator and the tests; what the program reads from a file it carries as it was read.
+// Bytes the format does not interpret are zero. Values are stored as the file stores them: 16-bit
+// fields keep their low 16 bits, 8-bit fields their low 8 bits.
 
 Primitive makeArc(std::uint8_t layer, int x, int y, int radius, int quadrantFlags, int lineWidth);
 Primitive makeFill(std::uint8_t layer, int x1, int y1, int x2, int y2);

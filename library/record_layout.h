@@ -1,5 +1,7 @@
 #pragma once
 
+#include "field_codes.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -14,9 +16,6 @@ inline constexpr std::size_t kName = 3;  // 13 bytes
 inline constexpr std::size_t kPrimitiveCount = 18;
 inline constexpr std::size_t kFirstRecordIndex = 20;
 }  // namespace entry_offset
-
-/// The bytes a component name or a String text field holds, whatever its length byte says.
-inline constexpr std::size_t kTextCapacity = 13;
 
 /// The two bytes every primitive begins with.
 namespace primitive_offset {
@@ -71,7 +70,3 @@ inline constexpr std::size_t kY = 4;
 inline constexpr std::size_t kDiameter = 6;
 inline constexpr std::size_t kHoleDiameter = 7;
 }  // namespace via_offset
-
-/// The layer byte of the MultiLayer: a Pad on it goes through every copper layer and is drawn
-/// after everything else, and every Via takes its colour.
-inline constexpr std::uint8_t kMultiLayer = 13;

@@ -14,18 +14,22 @@
 
 namespace {
 
-// Layers as the footprints use them.
-constexpr std::uint8_t kTopCopper = 1;
-constexpr std::uint8_t kBottomCopper = 6;
-constexpr std::uint8_t kTopOverlay = 7;
-constexpr std::uint8_t kBottomOverlay = 8;
-constexpr std::uint8_t kKeepOut = 12;
+// Short names for the field codes the footprints use.
+constexpr std::uint8_t kTopCopper = kTopLayer;
+constexpr std::uint8_t kBottomCopper = kBottomLayer;
+constexpr std::uint8_t kKeepOut = kKeepOutLayer;
 constexpr std::uint8_t kMulti = kMultiLayer;
 
-enum PadShape { kRound = 1, kRectangle = 2, kOctagon = 3, kOblong = 4 };
+constexpr PadShape kRound = PadShape::Round;
+constexpr PadShape kRectangle = PadShape::Rectangle;
+constexpr PadShape kOctagon = PadShape::Octagon;
+constexpr PadShape kOblong = PadShape::Rounded;
 
-// Arc quarters: upper right, upper left, lower left, lower right.
-constexpr int kUR = 1, kUL = 2, kLL = 4, kLR = 8, kCircle = 15;
+constexpr int kUR = arc_quarter::kUpperRight;
+constexpr int kUL = arc_quarter::kUpperLeft;
+constexpr int kLL = arc_quarter::kLowerLeft;
+constexpr int kLR = arc_quarter::kLowerRight;
+constexpr int kCircle = arc_quarter::kAll;
 
 constexpr int kSilkWidth = 10;
 constexpr int kTextHeight = 60;
@@ -39,7 +43,7 @@ public:
 
     void pad(int x, int y, int xSize, int ySize, PadShape shape, bool smd = false) {
         const std::uint8_t layer = smd ? copper() : kMulti;
-        component_.addPrimitive(makePad(layer, mx(x), y, xSize, ySize, shape));
+        component_.addPrimitive(makePad(layer, mx(x), y, xSize, ySize, static_cast<int>(shape)));
     }
     void track(int x1, int y1, int x2, int y2, int width = kSilkWidth) {
         component_.addPrimitive(makeTrack(overlay(), mx(x1), y1, mx(x2), y2, width));
@@ -68,8 +72,9 @@ public:
     }
     /// Text anchored at its lower left corner as read, in one of the four turns 0 to 3.
     void text(int x, int y, int orientation, const std::string& value, int height = kTextHeight) {
-        component_.addPrimitive(makeString(overlay(), mx(x), y, height, kTextWidth,
-                                           bottom_ ? orientation + 16 : orientation, value));
+        component_.addPrimitive(
+            makeString(overlay(), mx(x), y, height, kTextWidth,
+                       bottom_ ? orientation + kMirroredOrientation : orientation, value));
     }
 
     const Component& component() const { return component_; }

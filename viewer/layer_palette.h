@@ -1,7 +1,7 @@
 #pragma once
 
 #include "canvas.h"
-#include "record_layout.h"
+#include "field_codes.h"
 
 #include <array>
 #include <cstddef>

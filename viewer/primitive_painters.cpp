@@ -40,10 +40,10 @@ void paintArc(Canvas& canvas, const Primitive& primitive, const ViewTransform& t
     };
     // Each quarter runs counter-clockwise on the panel from its start to its end.
     const std::array<Quarter, 4> quarters = {{
-        {4, {x - r, y}, {x, y + r}},  // lower left
-        {2, {x, y - r}, {x - r, y}},  // upper left
-        {1, {x + r, y}, {x, y - r}},  // upper right
-        {8, {x, y + r}, {x + r, y}},  // lower right
+        {arc_quarter::kLowerLeft, {x - r, y}, {x, y + r}},
+        {arc_quarter::kUpperLeft, {x, y - r}, {x - r, y}},
+        {arc_quarter::kUpperRight, {x + r, y}, {x, y - r}},
+        {arc_quarter::kLowerRight, {x, y + r}, {x + r, y}},
     }};
     for (const Quarter& q : quarters) {
         if (a.quadrantFlags & q.bit) canvas.arc(box, q.start, q.end);
@@ -78,15 +78,18 @@ void paintPad(Canvas& canvas, const Primitive& primitive, const ViewTransform& t
     const std::int32_t fifthW = w / 5;
     const std::int32_t fifthH = h / 5;
 
-    switch (p.shape) {
-        case 1:
+    // A shape outside the four codes draws nothing.
+    const std::optional<PadShape> shape = padShape(p.shape);
+    if (!shape) return;
+    switch (*shape) {
+        case PadShape::Round:
             // Only the x size counts: a round pad is always a circle.
             filledEllipse(canvas, *colour, x, y, halfW, halfW);
             return;
-        case 2:
+        case PadShape::Rectangle:
             canvas.fillRect({x - halfW, y - halfH, x + halfW, y + halfH}, *colour);
             return;
-        case 3: {
+        case PadShape::Octagon: {
             const FigureTools tools(canvas, *colour);
             const std::array<PixelPoint, 8> vertices = {{
                 {x + halfW, y + fifthH},
@@ -101,7 +104,7 @@ void paintPad(Canvas& canvas, const Primitive& primitive, const ViewTransform& t
             canvas.polygon(vertices);
             return;
         }
-        case 4:
+        case PadShape::Rounded:
             if (w == h) {
                 filledEllipse(canvas, *colour, x, y, halfW, halfW);
             } else {
@@ -116,8 +119,6 @@ void paintPad(Canvas& canvas, const Primitive& primitive, const ViewTransform& t
                     canvas.lineTo({x, y + halfH - halfW});
                 }
             }
-            return;
-        default:
             return;
     }
 }

@@ -1,5 +1,6 @@
 #include "stroke_font.h"
 
+#include "field_codes.h"
 #include "glyph_advance.h"
 #include "saturate.h"
 #include "tool_selection.h"
@@ -7,28 +8,30 @@
 #include <algorithm>
 
 TextOrientation decodeOrientation(std::int32_t code) {
-    switch (code) {
-        case 0:
+    // Any other code draws every character upright at the start point.
+    const auto orientation = stringOrientation(code);
+    if (!orientation) return {false, GlyphTurn::None, 0, 0};
+    switch (*orientation) {
+        case StringOrientation::Turn0:
             return {false, GlyphTurn::None, 1, 0};
-        case 1:
+        case StringOrientation::Turn90:
             return {false, GlyphTurn::Quarter, 0, -1};
-        case 2:
+        case StringOrientation::Turn180:
             return {false, GlyphTurn::Half, -1, 0};
-        case 3:
+        case StringOrientation::Turn270:
             return {false, GlyphTurn::ThreeQuarters, 0, 1};
         // Mirrored drawings keep the font's y pointing down the panel; with these turns that
-        // reflects the drawing of the code 16 lower about the vertical through the start point.
-        case 16:
+        // reflects the drawing of the unmirrored code about the vertical through the start point.
+        case StringOrientation::Mirrored0:
             return {true, GlyphTurn::Half, -1, 0};
-        case 17:
+        case StringOrientation::Mirrored90:
             return {true, GlyphTurn::Quarter, 0, -1};
-        case 18:
+        case StringOrientation::Mirrored180:
             return {true, GlyphTurn::None, 1, 0};
-        case 19:
+        case StringOrientation::Mirrored270:
             return {true, GlyphTurn::ThreeQuarters, 0, 1};
-        default:
-            return {false, GlyphTurn::None, 0, 0};
     }
+    return {false, GlyphTurn::None, 0, 0};
 }
 
 PixelPoint mapGlyphPoint(GlyphPoint point, bool mirrored, GlyphTurn turn, std::int32_t height,

@@ -1,4 +1,4 @@
-#include "name_order.h"
+#include "name_rules.h"
 
 #include <QString>
 

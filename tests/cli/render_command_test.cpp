@@ -2,7 +2,7 @@
 #include "component_viewer.h"
 #include "library.h"
 #include "library_file_builder.h"
-#include "name_order.h"
+#include "name_rules.h"
 #include "primitive_factory.h"
 #include "qpainter_canvas.h"
 #include "recording_canvas.h"

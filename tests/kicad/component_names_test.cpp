@@ -18,7 +18,7 @@ class CompactName : public testing::TestWithParam<CompactCase> {};
 TEST_P(CompactName, ShortensByTheRules) {
     const std::string shortName = compactName(GetParam().name, GetParam().prefix);
     EXPECT_EQ(shortName, GetParam().expected);
-    EXPECT_LE(shortName.size(), kMaxComponentName);
+    EXPECT_LE(shortName.size(), kTextCapacity);
 }
 
 INSTANTIATE_TEST_SUITE_P(

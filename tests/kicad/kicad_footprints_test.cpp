@@ -9,6 +9,7 @@
 #include "library_check.h"
 #include "library_file_builder.h"
 #include "library_import.h"
+#include "name_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -231,7 +232,7 @@ TEST(KicadFootprints, WholeLibrariesImportAndLoadInTheCore) {
         for (const auto& component : library.components()) {
             EXPECT_EQ(component->primitiveCount(), component->entry().primitiveCount());
             EXPECT_LE(component->displayName().size(), 13u);
-            EXPECT_TRUE(folded.insert(foldCase(component->displayName())).second)
+            EXPECT_TRUE(folded.insert(foldedName(component->displayName())).second)
                 << component->displayName() << " twice, ignoring case";
         }
         // What was written is what a save of the loaded library writes again, once the

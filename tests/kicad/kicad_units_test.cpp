@@ -82,8 +82,6 @@ TEST(ToLibraryUnitsTest, RoundsToTheNearestUnitWithinSixteenBits) {
     EXPECT_EQ(toLibraryUnits(toNanometres(-32768, mil), mil), -32768);
     EXPECT_FALSE(toLibraryUnits(toNanometres(32768, mil), mil));
     EXPECT_FALSE(toLibraryUnits(toNanometres(-32769, mil), mil));
-    EXPECT_EQ(toLibraryY(toKicadYNanometres(-250, mil), mil), -250);
-    EXPECT_FALSE(toLibraryY(std::numeric_limits<std::int64_t>::min(), mil));
 }
 
 }  // namespace

@@ -120,19 +120,6 @@ TEST(LibraryExport, ReadOnlyFolderFailsWithTheFileAndLeavesNothing) {
     EXPECT_TRUE(filesIn(out / "IC.pretty").empty());
 }
 
-TEST(WriteFootprintFile, WritesTheFootprintOrSaysWhyNot) {
-    const auto library = awkwardLibrary();
-    const Component& component = *library->components().back();
-    TemporaryDirectory out;
-    const auto path = out / "one.kicad_mod";
-    ASSERT_TRUE(writeFootprintFile(component, path.string(), {}));
-    EXPECT_EQ(readText(path), exportFootprint(component, {}).text);
-    const SaveResult failed =
-        writeFootprintFile(component, (out / "missing/one.kicad_mod").string(), {});
-    EXPECT_FALSE(failed);
-    EXPECT_NE(failed.reason.find("missing/one.kicad_mod"), std::string::npos) << failed.reason;
-}
-
 TEST(LibraryExport, BadLibraryNameIsRefused) {
     Library library;
     TemporaryDirectory out;

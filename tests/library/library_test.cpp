@@ -120,27 +120,6 @@ TEST_F(LibraryFiles, RoundTripOrderOfComponentsAndPrimitives) {
     EXPECT_EQ(imageOf(*third), saved);
 }
 
-// A caller that looks at each component as it is read sees it whole, once, in slot order, and
-// the same component the library then holds.
-TEST_F(LibraryFiles, LoadShowsEachComponentOnceAsItIsRead) {
-    LibraryFileBuilder file;
-    file.slot(0, makeEntry("A", 2, 401)).slot(3, makeEntry("B", 1, 403));
-    file.primitive(401, makeTrack(7, 0, 0, 10, 0, 1))
-        .primitive(402, makeVia(1, 0, 0, 10, 4))
-        .primitive(403, makeFill(1, 0, 0, 5, 5));
-    Library library;
-    std::vector<std::pair<const Component*, std::string>> seen;
-    library.loadImage(file.bytes(), list, [&](const Component& c) {
-        seen.emplace_back(&c, c.displayName() + std::to_string(c.primitiveCount()) + "/" +
-                                  std::to_string(c.recordBytes()));
-    });
-    ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].second, "A2/32");
-    EXPECT_EQ(seen[1].second, "B1/16");
-    EXPECT_EQ(seen[0].first, library.components()[1].get());
-    EXPECT_EQ(seen[1].first, library.components()[0].get());
-}
-
 TEST_F(LibraryFiles, SignatureDecidesAndHeaderIsRewritten) {
     LibraryFileBuilder file;
     file.slot(0, makeEntry("ONLY", 0, 0));
