@@ -1,10 +1,10 @@
 #include "build_command.h"
 
 #include "copy_rule.h"
-#include "editable_library.h"
 #include "library.h"
 #include "library_input.h"
 #include "name_text.h"
+#include "save_reason.h"
 
 #include <memory>
 
@@ -31,10 +31,10 @@ ExitStatus runBuild(const BuildOptions& options, const Console& console) {
         return text.failure.status;
     }
 
-    EditableLibrary destination = openForWriting(options.library, true);
+    WritableLibrary destination = openForWriting(options.library, true);
     if (!destination.session) {
-        console.error(options.library, destination.failure.what);
-        return destination.failure.status;
+        console.error(options.library, destination.failure);
+        return refusalStatus(destination);
     }
     LibrarySession& session = *destination.session;
     if (options.replace) {

@@ -1,9 +1,10 @@
 #include "copy_command.h"
 
 #include "copy_rule.h"
-#include "editable_library.h"
 #include "library.h"
+#include "library_input.h"
 #include "name_text.h"
+#include "save_reason.h"
 
 #include <memory>
 
@@ -44,10 +45,10 @@ ExitStatus runCopy(const CopyOptions& options, const Console& console) {
         chosen.push_back(source.loaded->library.findByName(*name));
     }
 
-    EditableLibrary destination = openForWriting(options.destination, true);
+    WritableLibrary destination = openForWriting(options.destination, true);
     if (!destination.session) {
-        console.error(options.destination, destination.failure.what);
-        return destination.failure.status;
+        console.error(options.destination, destination.failure);
+        return refusalStatus(destination);
     }
     LibrarySession& session = *destination.session;
     PlainNameList names;

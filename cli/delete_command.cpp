@@ -1,16 +1,17 @@
 #include "delete_command.h"
 
-#include "editable_library.h"
 #include "library.h"
+#include "library_input.h"
 #include "name_text.h"
+#include "save_reason.h"
 
 #include <memory>
 
 ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
-    EditableLibrary opened = openForWriting(options.library, false);
+    WritableLibrary opened = openForWriting(options.library, false);
     if (!opened.session) {
-        console.error(options.library, opened.failure.what);
-        return opened.failure.status;
+        console.error(options.library, opened.failure);
+        return refusalStatus(opened);
     }
     LibrarySession& session = *opened.session;
     for (const std::string& argument : options.names) {

@@ -1,12 +1,12 @@
 #include "export_kicad_command.h"
 
 #include "component_names.h"
-#include "editable_library.h"
 #include "json_output.h"
 #include "library_export.h"
 #include "library_input.h"
 #include "name_rules.h"
 #include "name_text.h"
+#include "save_reason.h"
 
 #include <filesystem>
 #include <map>

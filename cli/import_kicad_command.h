@@ -1,7 +1,51 @@
 #pragma once
 
 #include "console.h"
-#include "library_import.h"
+#include "footprint_files.h"
+#include "footprint_import.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+/// What `cobble import kicad` is asked to do.
+struct KicadImportRequest {
+    /// .kicad_mod files and .pretty folders (every .kicad_mod file in them, by name).
+    std::vector<std::string> inputs;
+    /// The library file the components go to; created when missing.
+    std::string library;
+    /// When the library is full, go on in LIB_2, LIB_3, ... beside it instead of refusing.
+    bool split = false;
+    /// Write what could be imported even when some footprints were refused; otherwise any
+    /// refusal writes nothing.
+    bool skipRefused = false;
+    /// A file of `KICAD_NAME<TAB>SHORT` lines (see NameOverrides); empty for none.
+    std::string namesFile;
+    /// Do everything but write: the report says what would be written.
+    bool dryRun = false;
+    FootprintImportOptions footprint;
+};
+
+/// The outcome: whether the libraries were written, the report a person reads (the name
+/// mapping, each footprint's summary, what was written or why nothing was), and every problem.
+struct KicadImportResult {
+    bool ok = false;
+    std::vector<std::string> messages;
+    /// What was refused and why, in the order found; empty when `ok`, unless `skipRefused`.
+    std::vector<ImportProblem> problems;
+    /// The library files written, in order.
+    std::vector<std::string> written;
+    std::size_t imported = 0;
+    /// Footprints that found no room (the library is full and --split was not given).
+    std::vector<std::string> notFitted;
+    /// Footprints refused, each as "NAME: reason".
+    std::vector<std::string> refused;
+};
+
+/// Reads, names and converts the footprints (kicad/) and adds them to the library's set
+/// (`LibrarySet`), which applies the window's copy rule and writes every library or none.
+/// Nothing is written unless every footprint was placed (or `skipRefused` is set).
+KicadImportResult importKicadFootprints(const KicadImportRequest& request);
 
 /// Adds KiCad footprints to a library: the report (name mapping, each footprint's summary, what
 /// was written) on the output stream, each problem as `cobble: FILE: what` on the error stream.

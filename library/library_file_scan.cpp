@@ -71,21 +71,28 @@ std::vector<std::string> findLibraryFiles(const std::string& directory) {
     return names;
 }
 
-std::string libraryFileProblem(const std::string& path) {
+LibraryFileProblem findLibraryFileProblem(const std::string& path) {
+    const auto unreadable = [](std::string what) {
+        return LibraryFileProblem{std::move(what), true};
+    };
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        return errno == ENOENT ? "no such file" : lowerFirst(std::strerror(errno));
+        return unreadable(errno == ENOENT ? "no such file" : lowerFirst(std::strerror(errno)));
     }
-    if (S_ISDIR(info.st_mode)) return "is a folder, not a library file";
-    if (!S_ISREG(info.st_mode)) return "not a regular file";
+    if (S_ISDIR(info.st_mode)) return unreadable("is a folder, not a library file");
+    if (!S_ISREG(info.st_mode)) return unreadable("not a regular file");
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return "cannot be read: " + lowerFirst(std::strerror(errno));
+    if (fd < 0) return unreadable("cannot be read: " + lowerFirst(std::strerror(errno)));
     std::array<std::uint8_t, kHeaderSize> header{};
     if (readHeader(fd, header) < header.size()) {
-        return "not a library file: shorter than the 16-byte header";
+        return {"not a library file: shorter than the 16-byte header", false};
     }
     if (!hasLibrarySignature(header)) {
-        return "not a library file: bytes 3 to 15 do not read \"PCB 4 LIBRARY\"";
+        return {"not a library file: bytes 3 to 15 do not read \"PCB 4 LIBRARY\"", false};
     }
     return {};
+}
+
+std::string libraryFileProblem(const std::string& path) {
+    return findLibraryFileProblem(path).what;
 }

@@ -10,7 +10,17 @@
 /// listed gives no names. Names are the system's bytes, unconverted.
 std::vector<std::string> findLibraryFiles(const std::string& directory);
 
-/// Why the file at `path` is not a library file that the scan could list, as a clause that starts
-/// in lower case and does not name the file ("no such file", "is a folder, not a library file",
-/// "not a library file: shorter than the 16-byte header", ...); empty when it is one.
+/// Why a file is not a library file that the scan could list.
+struct LibraryFileProblem {
+    /// A clause that starts in lower case and does not name the file ("no such file", "is a
+    /// folder, not a library file", "not a library file: shorter than the 16-byte header", ...);
+    /// empty when the file is a library file.
+    std::string what;
+    /// Whether the file could not be read at all (missing, a folder, a special file, no access),
+    /// rather than read and found to be no library.
+    bool unreadable = false;
+};
+LibraryFileProblem findLibraryFileProblem(const std::string& path);
+
+/// The `what` of `findLibraryFileProblem`.
 std::string libraryFileProblem(const std::string& path);

@@ -24,3 +24,8 @@ bool hasRoomForCopy(std::size_t destinationCount);
 /// differ only in letter case are different components.
 CopyVerdict checkCopy(std::size_t destinationCount, const Library& destination,
                       const Component& component);
+
+/// Whether `library` could still be written with `component` added at its head: every
+/// component's records must start at an index its 16-bit directory field can hold. A save writes
+/// the head first, so the records that start last are those of the component at the tail.
+bool recordsReachable(const Library& library, const Component& component);

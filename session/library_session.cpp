@@ -90,7 +90,7 @@ void LibrarySession::allowReplacing() {
     claimedStamp_ = seenStamp_;
 }
 
-SaveResult LibrarySession::save() {
+SaveResult LibrarySession::checkSave() {
     if (!library_) return SaveResult::failure("There is no library to write.");
     if (path_.empty()) return SaveResult::failure("No file has been chosen for the library.");
     const std::string quoted = "\"" + path_ + "\"";
@@ -112,13 +112,20 @@ SaveResult LibrarySession::save() {
                                        " already exists and was not chosen to be replaced, so it "
                                        "was left as it is.");
     }
+    return SaveResult::success();
+}
+
+void LibrarySession::markSaved() {
+    modified_ = false;
+    // What is there now is what this session wrote.
+    claimed_ = true;
+    claimedStamp_ = stampFile(path_);
+}
+
+SaveResult LibrarySession::save() {
+    if (SaveResult allowed = checkSave(); !allowed) return allowed;
     SaveResult result = library_->save(path_);
-    if (result) {
-        modified_ = false;
-        // What is there now is what this session wrote.
-        claimed_ = true;
-        claimedStamp_ = stampFile(path_);
-    }
+    if (result) markSaved();
     return result;
 }
 

@@ -102,6 +102,14 @@ public:
     /// the file is left as it was, the library stays marked as it was, and the result says why.
     SaveResult save();
 
+    /// The checks of `save` without the write: whether a save may write the library to its path
+    /// now, and if not why. A writer of several files asks each before it writes any.
+    SaveResult checkSave();
+
+    /// Records that the library was written to its path by a writer that asked `checkSave`: it
+    /// is unchanged, and the file there now is the session's.
+    void markSaved();
+
     bool hasLibrary() const { return library_ != nullptr; }
     /// The library, or none.
     const Library* library() const { return library_.get(); }

@@ -6,9 +6,7 @@
 #include "footprint_import.h"
 #include "footprint_reader.h"
 #include "library.h"
-#include "library_check.h"
 #include "library_file_builder.h"
-#include "library_import.h"
 #include "name_rules.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +17,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -194,66 +191,5 @@ TEST(KicadFootprints, PinHeadersSitWhereKicadPutsThem) {
     checkLibrary("Connector_PinHeader_2.54mm", 10);
 }
 TEST(KicadFootprints, TransistorsSitWhereKicadPutsThem) { checkLibrary("Package_TO_SOT_SMD", 6); }
-
-// Two whole libraries, as a user would import them: more than 200 footprints, so --split.
-TEST(KicadFootprints, WholeLibrariesImportAndLoadInTheCore) {
-    const fs::path so = kFootprints / "Package_SO.pretty";
-    const fs::path resistors = kFootprints / "Resistor_SMD.pretty";
-    if (!fs::is_directory(so) || !fs::is_directory(resistors)) {
-        GTEST_SKIP() << "kicad-footprints is not installed";
-    }
-    std::size_t files = 0;
-    for (const fs::path& folder : {so, resistors}) {
-        for (const auto& entry : fs::directory_iterator(folder)) {
-            files += entry.path().extension() == ".kicad_mod" ? 1 : 0;
-        }
-    }
-    TemporaryDirectory tmp;
-    KicadImportRequest request;
-    request.inputs = {so.string(), resistors.string()};
-    request.library = (tmp / "SMD.LIB").string();
-    request.split = true;
-    const KicadImportResult result = importKicadFootprints(request);
-    ASSERT_TRUE(result.ok) << [&] {
-        std::string all;
-        for (const auto& m : result.messages) all += m + "\n";
-        return all;
-    }();
-    EXPECT_EQ(result.imported, files);
-    ASSERT_EQ(result.written.size(), (files + 199) / 200);
-
-    std::size_t loaded = 0;
-    std::set<std::string> folded;
-    for (const std::string& path : result.written) {
-        Library library;
-        PlainNameList names;
-        ASSERT_TRUE(library.load(path, names)) << path;
-        EXPECT_LE(library.size(), 200u);
-        for (const auto& component : library.components()) {
-            EXPECT_EQ(component->primitiveCount(), component->entry().primitiveCount());
-            EXPECT_LE(component->displayName().size(), 13u);
-            EXPECT_TRUE(folded.insert(foldedName(component->displayName())).second)
-                << component->displayName() << " twice, ignoring case";
-        }
-        // What was written is what a save of the loaded library writes again, once the
-        // reversal of a load is undone by a second round trip.
-        std::vector<std::uint8_t> once;
-        ASSERT_TRUE(library.buildImage(once));
-        Library again;
-        PlainNameList ignored;
-        ASSERT_TRUE(again.loadImage(once, ignored));
-        std::vector<std::uint8_t> twice;
-        ASSERT_TRUE(again.buildImage(twice));
-        EXPECT_EQ(twice, readFileBytes(path));
-        // The check finds nothing a later save of the file would lose.
-        const LibraryCheckReport report = checkLibraryImage(readFileBytes(path));
-        EXPECT_TRUE(report.isLibrary);
-        for (const Finding& finding : report.findings) {
-            EXPECT_FALSE(finding.losesData) << finding.message;
-        }
-        loaded += library.size();
-    }
-    EXPECT_EQ(loaded, files);
-}
 
 }  // namespace

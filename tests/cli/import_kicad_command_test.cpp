@@ -1,6 +1,10 @@
-#include "library_import.h"
+// `importKicadFootprints` in the process: the report's fields and what the libraries hold.
+
+#include "import_kicad_command.h"
 
 #include "library.h"
+#include "library_check.h"
+#include "name_rules.h"
 #include "library_file_builder.h"
 #include "primitive_factory.h"
 
@@ -8,12 +12,15 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+const fs::path kFootprints = "/usr/share/kicad/footprints";
 
 std::string footprintText(const std::string& name, double x = 0.0) {
     return "(footprint \"" + name +
@@ -165,11 +172,6 @@ TEST(LibraryImport, StartsANewLibraryWhenRecordsWouldPassTheSixteenBitIndex) {
     EXPECT_EQ(namesIn(r.written[1]), std::vector<std::string>{"BIG2"});
 }
 
-TEST(LibraryImport, SplitPathsKeepTheExtension) {
-    EXPECT_EQ(splitLibraryPath("dir/SOIC.LIB", 2), "dir/SOIC_2.LIB");
-    EXPECT_EQ(splitLibraryPath("SOIC", 3), "SOIC_3");
-}
-
 // A file that is not a library might be anything of the user's; it must never be replaced.
 TEST(LibraryImport, NeverWritesOverAFileThatIsNotALibrary) {
     TemporaryDirectory tmp;
@@ -279,6 +281,67 @@ TEST(LibraryImport, ReportsMissingInputs) {
     EXPECT_NE(allMessages(r).find("no such file"), std::string::npos);
     EXPECT_NE(allMessages(r).find("holds no .kicad_mod"), std::string::npos);
     EXPECT_FALSE(fs::exists(request.library));
+}
+
+// Two whole libraries, as a user would import them: more than 200 footprints, so --split.
+TEST(KicadFootprints, WholeLibrariesImportAndLoadInTheCore) {
+    const fs::path so = kFootprints / "Package_SO.pretty";
+    const fs::path resistors = kFootprints / "Resistor_SMD.pretty";
+    if (!fs::is_directory(so) || !fs::is_directory(resistors)) {
+        GTEST_SKIP() << "kicad-footprints is not installed";
+    }
+    std::size_t files = 0;
+    for (const fs::path& folder : {so, resistors}) {
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            files += entry.path().extension() == ".kicad_mod" ? 1 : 0;
+        }
+    }
+    TemporaryDirectory tmp;
+    KicadImportRequest request;
+    request.inputs = {so.string(), resistors.string()};
+    request.library = (tmp / "SMD.LIB").string();
+    request.split = true;
+    const KicadImportResult result = importKicadFootprints(request);
+    ASSERT_TRUE(result.ok) << [&] {
+        std::string all;
+        for (const auto& m : result.messages) all += m + "\n";
+        return all;
+    }();
+    EXPECT_EQ(result.imported, files);
+    ASSERT_EQ(result.written.size(), (files + 199) / 200);
+
+    std::size_t loaded = 0;
+    std::set<std::string> folded;
+    for (const std::string& path : result.written) {
+        Library library;
+        PlainNameList names;
+        ASSERT_TRUE(library.load(path, names)) << path;
+        EXPECT_LE(library.size(), 200u);
+        for (const auto& component : library.components()) {
+            EXPECT_EQ(component->primitiveCount(), component->entry().primitiveCount());
+            EXPECT_LE(component->displayName().size(), 13u);
+            EXPECT_TRUE(folded.insert(foldedName(component->displayName())).second)
+                << component->displayName() << " twice, ignoring case";
+        }
+        // What was written is what a save of the loaded library writes again, once the
+        // reversal of a load is undone by a second round trip.
+        std::vector<std::uint8_t> once;
+        ASSERT_TRUE(library.buildImage(once));
+        Library again;
+        PlainNameList ignored;
+        ASSERT_TRUE(again.loadImage(once, ignored));
+        std::vector<std::uint8_t> twice;
+        ASSERT_TRUE(again.buildImage(twice));
+        EXPECT_EQ(twice, readFileBytes(path));
+        // The check finds nothing a later save of the file would lose.
+        const LibraryCheckReport report = checkLibraryImage(readFileBytes(path));
+        EXPECT_TRUE(report.isLibrary);
+        for (const Finding& finding : report.findings) {
+            EXPECT_FALSE(finding.losesData) << finding.message;
+        }
+        loaded += library.size();
+    }
+    EXPECT_EQ(loaded, files);
 }
 
 }  // namespace

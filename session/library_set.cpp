@@ -1,0 +1,136 @@
+#include "library_set.h"
+
+#include "copy_rule.h"
+#include "library.h"
+#include "name_rules.h"
+#include "open_for_writing.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+std::string splitLibraryPath(const std::string& library, int n) {
+    const fs::path path(library);
+    const std::string suffix = "_" + std::to_string(n);
+    fs::path split =
+        path.parent_path() / (path.stem().string() + suffix + path.extension().string());
+    return split.string();
+}
+
+LibrarySet::Opening LibrarySet::open(const std::string& path, bool mayGrow) {
+    Opening result;
+    WritableLibrary first = openForWriting(path, true);
+    if (!first) {
+        result.failure = std::move(first.failure);
+        result.unreadable = first.unreadable;
+        return result;
+    }
+    std::unique_ptr<LibrarySet> set(new LibrarySet);
+    set->path_ = path;
+    set->mayGrow_ = mayGrow;
+    set->members_.push_back({path, std::move(first.session), 0, first.created});
+    // The libraries a set grew into before hold names too: a name is refused whichever library
+    // of the set holds it.
+    for (int n = 2; mayGrow; ++n) {
+        const std::string next = splitLibraryPath(path, n);
+        WritableLibrary opened = openForWriting(next, false);
+        if (!opened) break;
+        set->members_.push_back({next, std::move(opened.session), 0, false});
+    }
+    result.set = std::move(set);
+    return result;
+}
+
+std::vector<std::string> LibrarySet::names() const {
+    std::vector<std::string> names;
+    for (const Member& member : members_) {
+        for (const auto& component : member.session->library()->components()) {
+            names.push_back(component->displayName());
+        }
+    }
+    return names;
+}
+
+bool LibrarySet::holdsName(const std::string& name, std::string& holder) const {
+    const std::string folded = foldedName(name);
+    for (const Member& member : members_) {
+        for (const auto& component : member.session->library()->components()) {
+            if (foldedName(component->displayName()) == folded) {
+                holder = member.path;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+LibrarySet::Placement LibrarySet::place(const Component& component) {
+    Placement placement;
+    if (holdsName(component.displayName(), placement.path)) {
+        placement.outcome = Placement::Outcome::duplicate;
+        return placement;
+    }
+    while (true) {
+        Member& member = members_[current_];
+        const Library& library = *member.session->library();
+        PlainNameList names;
+        if (checkCopy(library.size(), library, component) == CopyVerdict::allowed &&
+            recordsReachable(library, component)) {
+            member.session->copyIn(component, library.size(), names);
+            ++member.added;
+            placement.path = member.path;
+            return placement;
+        }
+        if (!mayGrow_) {
+            placement.outcome = Placement::Outcome::full;
+            placement.path = member.path;
+            return placement;
+        }
+        if (current_ + 1 == members_.size()) {
+            const std::string next = splitLibraryPath(path_, static_cast<int>(members_.size()) + 1);
+            WritableLibrary opened = openForWriting(next, true);
+            if (!opened) {
+                placement.outcome = Placement::Outcome::unopenable;
+                placement.path = next;
+                placement.failure = std::move(opened.failure);
+                return placement;
+            }
+            members_.push_back({next, std::move(opened.session), 0, opened.created});
+        }
+        ++current_;
+    }
+}
+
+SaveResult LibrarySet::check(std::string& failedPath) const {
+    for (const Member& member : members_) {
+        if (member.added == 0) continue;
+        if (SaveResult writable = member.session->library()->checkWritable(); !writable) {
+            failedPath = member.path;
+            return writable;
+        }
+    }
+    return SaveResult::success();
+}
+
+SaveResult LibrarySet::write(std::string& failedPath) {
+    if (SaveResult writable = check(failedPath); !writable) return writable;
+    // Every library is asked whether it may be written before any is, so that a file that
+    // appeared or changed where one of them goes stops the write with all of them as they were.
+    for (Member& member : members_) {
+        if (member.added == 0) continue;
+        if (SaveResult allowed = member.session->checkSave(); !allowed) {
+            failedPath = member.path;
+            return allowed;
+        }
+    }
+    for (Member& member : members_) {
+        if (member.added == 0) continue;
+        if (SaveResult saved = member.session->save(); !saved) {
+            failedPath = member.path;
+            return saved;
+        }
+        member.written = true;
+    }
+    return SaveResult::success();
+}
