@@ -273,10 +273,8 @@ QString LibraryManagerDialog::destinationPath() const { return fromPath(destinat
 QString LibraryManagerDialog::destinationName() const { return fromPath(destination_.fileName()); }
 
 void LibraryManagerDialog::refreshControls() {
-    sourceCount_ = sourceList_->count();
-    setTextIfChanged(sourceCountField_, QString::number(sourceCount_));
-    destinationCount_ = destinationList_->count();
-    setTextIfChanged(destinationCountField_, QString::number(destinationCount_));
+    setTextIfChanged(sourceCountField_, QString::number(sourceList_->count()));
+    setTextIfChanged(destinationCountField_, QString::number(destinationList_->count()));
     const bool sourceSelected = sourceList_->selectedRow() >= 0;
     setEnabledIfChanged(deleteSourceButton_, sourceSelected);
     setEnabledIfChanged(copyButton_, sourceSelected && copyAllowed_);
@@ -583,20 +581,21 @@ void LibraryManagerDialog::clearDestination() {
 
 void LibraryManagerDialog::copyComponent() {
     if (!source_.hasLibrary()) return;
-    const auto counted = static_cast<std::size_t>(destinationCount_);
     const Component* component = selectedComponent(*sourceList_, source_.library());
     // A full destination is reported before anything else, a missing selection included.
-    if (!hasRoomForCopy(counted)) {
+    if (destination_.full()) {
         refuseCopy(CopyVerdict::full);
         return;
     }
     if (!component) return;
-    const CopyVerdict verdict = destination_.copyIn(*component, counted, *destinationList_);
+    const CopyVerdict verdict = destination_.copyIn(*component, *destinationList_);
     if (verdict != CopyVerdict::allowed) refuseCopy(verdict);
 }
 
 void LibraryManagerDialog::refuseCopy(CopyVerdict verdict) {
-    const bool full = verdict == CopyVerdict::full;
+    // No file could hold the library with one more component either way: too many components,
+    // or records beyond the reach of the record index.
+    const bool full = verdict != CopyVerdict::duplicate;
     statusLight_->setState(full ? LampState::full : LampState::duplicate);
     messageText_->setText(QString::fromLatin1(full ? kTooManyComponentsText : kAlreadyExistsText));
     announce(messageText_);

@@ -123,9 +123,6 @@ private:
     /// The library assembled by copying; its file may be a new one.
     LibrarySession destination_{LibrarySession::WritePolicy::anyFile};
     bool copyAllowed_ = true;
-    /// The entries of the lists at the last refresh; the copy limit is tested against these.
-    int destinationCount_ = 0;
-    int sourceCount_ = 0;
     /// The located directory as the system's bytes, ending in a separator. The file list keeps
     /// each file's name bytes with its entry, since a name that is not valid UTF-8 shows only
     /// approximately and two such names may show alike.

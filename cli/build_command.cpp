@@ -4,25 +4,9 @@
 #include "library.h"
 #include "library_input.h"
 #include "name_text.h"
-#include "save_reason.h"
+#include "write_refusals.h"
 
 #include <memory>
-
-namespace {
-
-std::string refusal(CopyVerdict verdict) {
-    switch (verdict) {
-        case CopyVerdict::full:
-            return "the library already holds 200 components, as many as a library file can";
-        case CopyVerdict::duplicate:
-            return "the library already holds a component of that name";
-        case CopyVerdict::allowed:
-            break;
-    }
-    return {};
-}
-
-}  // namespace
 
 ExitStatus runBuild(const BuildOptions& options, const Console& console) {
     const LibraryTextFile text = readLibraryTextFile(options.text);
@@ -45,12 +29,12 @@ ExitStatus runBuild(const BuildOptions& options, const Console& console) {
     PlainNameList names;
     for (const TextComponent& read : text.text.components) {
         const Component& component = *read.component;
-        const CopyVerdict verdict = session.copyIn(component, session.library()->size(), names);
+        const CopyVerdict verdict = session.copyIn(component, names);
         if (verdict != CopyVerdict::allowed) {
             console.error(options.library, "cannot add \"" + nameForText(component.displayName()) +
                                                "\" (" + options.text + ", line " +
                                                std::to_string(read.line) +
-                                               "): " + refusal(verdict));
+                                               "): " + copyRefusal(verdict));
             if (options.dryRun) console.out << "nothing would be written\n";
             return ExitStatus::Failure;
         }

@@ -4,27 +4,13 @@
 #include "library.h"
 #include "library_input.h"
 #include "name_text.h"
-#include "save_reason.h"
+#include "write_refusals.h"
 
 #include <memory>
 
 namespace {
 
 std::string quoted(const std::string& name) { return "\"" + nameForText(name) + "\""; }
-
-std::string refusal(CopyVerdict verdict, const std::string& name) {
-    switch (verdict) {
-        case CopyVerdict::full:
-            return "cannot copy " + quoted(name) +
-                   ": the library already holds 200 components, as many as a library file can";
-        case CopyVerdict::duplicate:
-            return "cannot copy " + quoted(name) +
-                   ": the library already holds a component of that name";
-        case CopyVerdict::allowed:
-            break;
-    }
-    return {};
-}
 
 }  // namespace
 
@@ -53,9 +39,10 @@ ExitStatus runCopy(const CopyOptions& options, const Console& console) {
     LibrarySession& session = *destination.session;
     PlainNameList names;
     for (const Component* component : chosen) {
-        const CopyVerdict verdict = session.copyIn(*component, session.library()->size(), names);
+        const CopyVerdict verdict = session.copyIn(*component, names);
         if (verdict != CopyVerdict::allowed) {
-            console.error(options.destination, refusal(verdict, component->displayName()));
+            console.error(options.destination, "cannot copy " + quoted(component->displayName()) +
+                                                   ": " + copyRefusal(verdict));
             if (options.dryRun) console.out << "nothing would be written\n";
             return ExitStatus::Failure;
         }

@@ -3,7 +3,7 @@
 #include "library.h"
 #include "library_input.h"
 #include "name_text.h"
-#include "save_reason.h"
+#include "write_refusals.h"
 
 #include <memory>
 

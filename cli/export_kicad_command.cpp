@@ -6,7 +6,7 @@
 #include "library_input.h"
 #include "name_rules.h"
 #include "name_text.h"
-#include "save_reason.h"
+#include "write_refusals.h"
 
 #include <filesystem>
 #include <map>

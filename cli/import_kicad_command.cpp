@@ -4,7 +4,7 @@
 #include "footprint_reader.h"
 #include "library.h"
 #include "library_set.h"
-#include "save_reason.h"
+#include "write_refusals.h"
 
 #include <memory>
 #include <new>

@@ -29,7 +29,8 @@ std::string libraryNameOf(const fs::path& folder) {
 }  // namespace
 
 bool collectFootprintFiles(const std::vector<std::string>& inputs,
-                           std::vector<FootprintFile>& files, std::vector<ImportProblem>& problems) {
+                           std::vector<FootprintFile>& files,
+                           std::vector<ImportProblem>& problems) {
     const auto unreadable = [&problems](const std::string& file, std::string what) {
         problems.push_back({file, std::move(what), ImportProblem::Kind::Unreadable});
     };

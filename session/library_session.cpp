@@ -54,10 +54,11 @@ bool LibrarySession::remove(const Component* component) {
     return true;
 }
 
-CopyVerdict LibrarySession::copyIn(const Component& component, std::size_t destinationCount,
-                                   NameList& names) {
+bool LibrarySession::full() const { return library_ && !hasRoomForCopy(library_->size()); }
+
+CopyVerdict LibrarySession::copyIn(const Component& component, NameList& names) {
     if (!library_) startEmpty();
-    const CopyVerdict verdict = checkCopy(destinationCount, *library_, component);
+    const CopyVerdict verdict = checkCopy(*library_, component);
     if (verdict != CopyVerdict::allowed) return verdict;
     library_->addCopy(component, names);
     modified_ = true;

@@ -78,10 +78,14 @@ public:
     /// whether it did.
     bool remove(const Component* component);
 
+    /// Whether the library holds as many components as a library file has room for, so that the
+    /// copy rule refuses any copy into it.
+    bool full() const;
+
     /// Copies `component` in, at the head, and puts its name into `names` when the copy rule
-    /// allows it (`destinationCount` is what the caller counts as the library's size); only
-    /// then is the library marked changed. A session without a library starts an empty one.
-    CopyVerdict copyIn(const Component& component, std::size_t destinationCount, NameList& names);
+    /// allows it; only then is the library marked changed. A session without a library starts
+    /// an empty one.
+    CopyVerdict copyIn(const Component& component, NameList& names);
 
     /// Whether the write policy forbids writing the library to its path: there is no library or
     /// no path, or the policy allows only a file read as a library and this one was not.

@@ -73,11 +73,8 @@ LibrarySet::Placement LibrarySet::place(const Component& component) {
     }
     while (true) {
         Member& member = members_[current_];
-        const Library& library = *member.session->library();
         PlainNameList names;
-        if (checkCopy(library.size(), library, component) == CopyVerdict::allowed &&
-            recordsReachable(library, component)) {
-            member.session->copyIn(component, library.size(), names);
+        if (member.session->copyIn(component, names) == CopyVerdict::allowed) {
             ++member.added;
             placement.path = member.path;
             return placement;

@@ -4,8 +4,8 @@
 
 #include "library.h"
 #include "library_check.h"
-#include "name_rules.h"
 #include "library_file_builder.h"
+#include "name_rules.h"
 #include "primitive_factory.h"
 
 #include <gtest/gtest.h>

@@ -161,22 +161,28 @@ TEST_F(LibrarySessionTest, StartEmptyIsUnchangedButClearIsAChangeAndBothKeepTheP
 }
 
 TEST_F(LibrarySessionTest, CopyingInAddsOnlyWhatTheRuleAllowsAndMarksOnlyThat) {
+    std::vector<std::string> many;
+    for (int i = 0; i < 200; ++i) many.push_back("C" + std::to_string(i));
+    writeLibrary(folder / "FULL.LIB", many);
     LibrarySession session(Policy::anyFile);
-    session.startEmpty();
+    ASSERT_TRUE(session.open(pathOf("FULL.LIB"), names));
     const Component dip(makeEntry("DIP14"));
-
-    EXPECT_EQ(session.copyIn(dip, 200, names), CopyVerdict::full);
-    EXPECT_EQ(session.library()->size(), 0U);
+    EXPECT_TRUE(session.full());
+    EXPECT_EQ(session.copyIn(dip, names), CopyVerdict::full);
+    EXPECT_EQ(session.library()->size(), 200U);
     EXPECT_FALSE(session.modified());
 
-    EXPECT_EQ(session.copyIn(dip, 0, names), CopyVerdict::allowed);
+    session.startEmpty();
+    names.clear();
+    EXPECT_FALSE(session.full());
+    EXPECT_EQ(session.copyIn(dip, names), CopyVerdict::allowed);
     EXPECT_TRUE(session.modified());
     EXPECT_NE(session.library()->findByName("DIP14"), &dip) << "a copy, not the original";
 
     session.startEmpty();
-    session.copyIn(dip, 0, names);
+    session.copyIn(dip, names);
     session.save();  // no path: stays changed
-    EXPECT_EQ(session.copyIn(dip, 1, names), CopyVerdict::duplicate);
+    EXPECT_EQ(session.copyIn(dip, names), CopyVerdict::duplicate);
     EXPECT_EQ(session.library()->size(), 1U);
     EXPECT_EQ(names.names, (std::vector<std::string>{"DIP14", "DIP14"}));
 }

@@ -66,12 +66,10 @@ TEST_P(HeldName, IsRefusedAcrossTheWholeSet) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, HeldName,
-    testing::Values(HeldNameCase{"held by a full first library", fullLibrary("HELD"), {}, "HELD",
-                                 "PARTS.LIB"},
-                    HeldNameCase{"held in other letter case", fullLibrary("HELD"), {}, "held",
-                                 "PARTS.LIB"},
-                    HeldNameCase{"held by a later library", {"A"}, {"LATE"}, "LATE",
-                                 "PARTS_2.LIB"}));
+    testing::Values(
+        HeldNameCase{"held by a full first library", fullLibrary("HELD"), {}, "HELD", "PARTS.LIB"},
+        HeldNameCase{"held in other letter case", fullLibrary("HELD"), {}, "held", "PARTS.LIB"},
+        HeldNameCase{"held by a later library", {"A"}, {"LATE"}, "LATE", "PARTS_2.LIB"}));
 
 // A library of the set that may not be written when the set is written stops all of them: the
 // first library keeps its old bytes although it was fine.
@@ -93,7 +91,8 @@ TEST(LibrarySet, WritesEveryLibraryOrNone) {
     EXPECT_FALSE(set.write(failedPath));
     EXPECT_EQ(failedPath, (tmp / "PARTS_2.LIB").string());
     EXPECT_EQ(readFileBytes(lib), before);
-    EXPECT_EQ(readFileBytes(tmp / "PARTS_2.LIB"), (std::vector<std::uint8_t>{'n', 'o', 't', 'e', 's'}));
+    EXPECT_EQ(readFileBytes(tmp / "PARTS_2.LIB"),
+              (std::vector<std::uint8_t>{'n', 'o', 't', 'e', 's'}));
     for (const auto& member : set.members()) EXPECT_FALSE(member.written) << member.path;
 }
 

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "console.h"
+#include "copy_rule.h"
 #include "open_for_writing.h"
 
 #include <string>
 
 /// A save's reason as the rest of an error line: no capital, no full stop.
 std::string errorText(std::string reason);
+
+/// Why the copy rule refused a component, as the rest of an error line.
+std::string copyRefusal(CopyVerdict verdict);
 
 /// The status a writer ends with when its library may not be written: Trouble when the file
 /// could not be read, Failure when it was read and is not a library.
