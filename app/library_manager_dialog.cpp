@@ -464,9 +464,9 @@ void LibraryManagerDialog::listLibraryFiles(const std::string& directory) {
     for (const std::string& name : names) {
         fileList_->addSorted(fromPath(name), QByteArray::fromStdString(name));
     }
-    if (names.empty()) {
-        fileList_->addSorted(QString::fromLatin1(kNoLibraryFiles), QByteArray(kNoLibraryFiles));
-    }
+    // The placeholder carries no file name, so that choosing it never reads a file, not even
+    // one of its name that appeared after the scan.
+    if (names.empty()) fileList_->addSorted(QString::fromLatin1(kNoLibraryFiles), QByteArray());
 }
 
 void LibraryManagerDialog::openStartFile(const std::string& path) {
@@ -504,6 +504,14 @@ void LibraryManagerDialog::openSelectedFile() {
     const std::string name = fileList_->selectedData().toStdString();
     promptSaveSource();
     releaseLibraryOf(source_);
+    if (name.empty()) {
+        // The placeholder: an empty source library, at the path its text forms, that "Update
+        // Library" refuses to write since no library was read there.
+        sourceList_->clear();
+        source_.startEmpty();
+        source_.setPath(sourceDirectory_ + kNoLibraryFiles);
+        return;
+    }
     source_.open(sourceDirectory_ + name, *sourceList_);
 }
 

@@ -69,6 +69,12 @@ TEST_F(WindowTest, ADirectoryWithoutLibrariesShowsThePlaceholderWhichOpensAnEmpt
     EXPECT_TRUE(button("updateButton")->isEnabled());
     EXPECT_FALSE(window->sourceModified());
     EXPECT_EQ(namesInLibrary(folder / "A.LIB"), (std::vector<std::string>{"ONE", "TWO"}));
+
+    // The placeholder names no file: a library given its text after the scan is not read.
+    locate(folder / "none");
+    writeLibrary(folder / "none" / "NO LIB FILES FOUND!", {"LATE"});
+    openFile("NO LIB FILES FOUND!");
+    EXPECT_EQ(list("sourceList")->count(), 0);
 }
 
 TEST_F(WindowTest, OpeningAFileListsItsComponentsSortedWithoutSelection) {
