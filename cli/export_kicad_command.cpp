@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string libraryNameOf(const std::string& path) {
+// The name a library file's footprints are exported under: its file name without the extension.
+std::string exportedLibraryName(const std::string& path) {
     return fs::path(path).filename().replace_extension().string();
 }
 
@@ -114,7 +115,7 @@ ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& cons
         }
     }
     std::vector<std::string> names;
-    for (const std::string& path : paths) names.push_back(libraryNameOf(path));
+    for (const std::string& path : paths) names.push_back(exportedLibraryName(path));
     const std::vector<std::string> folders = prettyFolderNames(names);
     for (std::size_t i = 0; i < paths.size() && status == ExitStatus::Success; ++i) {
         if (folders[i].empty()) {
