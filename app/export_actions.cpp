@@ -2,9 +2,11 @@
 
 #include "component.h"
 #include "component_file_names.h"
+#include "component_names.h"
 #include "component_render.h"
 #include "file_io.h"
 #include "footprint_export.h"
+#include "footprint_files.h"
 #include "library.h"
 #include "library_export.h"
 #include "library_session.h"
@@ -51,6 +53,20 @@ std::span<const std::uint8_t> bytesOf(const std::string& text) {
 std::span<const std::uint8_t> bytesOf(const QByteArray& data) {
     return {reinterpret_cast<const std::uint8_t*>(data.constData()),
             static_cast<std::size_t>(data.size())};
+}
+
+/// The export's options for a library: the KiCad names of the names file an import wrote beside
+/// it, when there is one that reads; otherwise the components' own names.
+KicadExportOptions exportOptionsFor(const LibrarySession& session) {
+    KicadExportOptions options;
+    if (session.path().empty()) return options;
+    const std::string names = namesFilePath(session.path());
+    std::vector<ImportProblem> problems;
+    if (!QFileInfo::exists(fromBytes(names))) return options;
+    if (const auto overrides = readNamesFile(names, problems)) {
+        options.footprintNames = footprintNamesByShortName(*overrides);
+    }
+    return options;
 }
 
 QString notesText(const std::vector<std::string>& notes) {
@@ -133,7 +149,7 @@ void ExportActions::writeLibraryFootprints(const LibrarySession& session, const 
     if (folder.isEmpty()) return;
     const std::string name = libraryName(session, &session == &source_ ? "Source" : "Destination");
     const LibraryExportResult result =
-        exportLibraryToKicad(*library, name, pathBytes(folder), KicadExportOptions{});
+        exportLibraryToKicad(*library, name, pathBytes(folder), exportOptionsFor(session));
     if (!result) {
         dialogs_.reportFailure(&window_, tr("The library was not exported.") +
                                              QStringLiteral("\n\n") + fromBytes(result.reason));

@@ -398,6 +398,14 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
                            : "expected a drill above 0 and at most 100 mm: " + text;
             });
     ratio->excludes(drill);
+    command
+        ->add_option("--names", options->namesFile,
+                     "a names file (KICAD_NAME<TAB>SHORT, as an import writes LIB.names) whose "
+                     "KiCad names the footprints get back")
+        ->type_name("FILE");
+    auto noCourtyard = std::make_shared<bool>(false);
+    command->add_flag("--no-courtyard", *noCourtyard,
+                      "add no courtyard round a component that has none on layer 12");
     command->add_flag("--json", options->json, "print JSON instead of the summaries");
     command->footer(
         "Each LIB becomes DIR/NAME.pretty, NAME being its file name without the extension, with\n"
@@ -408,8 +416,11 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
         "The same input always gives the same bytes. One library unit is one mil unless\n"
         "--unit-mm says otherwise; a through-hole pad's drill is 0.6 of its smaller side, never\n"
         "below 0.3 mm nor above that side, unless --drill-ratio or --drill-mm says otherwise.\n"
-        "Pads are numbered 1, 2, 3, ... in the order of their records in the file. The README's\n"
-        "\"Exporting to KiCad\" lists every rule.\n"
+        "Pads are numbered 1, 2, 3, ... in the order of their records in the file. The first\n"
+        "String on the top overlay holding a designator's place (REF**, U?, IC?) becomes the\n"
+        "reference field; drawings on layer 12 are the courtyard (F.CrtYd), and a component\n"
+        "without them gets a rectangle 0.25 mm clear of its pads and drawings unless\n"
+        "--no-courtyard. The README's \"Exporting to KiCad\" lists every rule.\n"
         "\n"
         "For each library, in the order given, prints\n"
         "  LIB: N footprints written to DIR/NAME.pretty\n"
@@ -425,8 +436,9 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
         "  {\"libraries\": [{\"file\": LIB, \"folder\": DIR/NAME.pretty, \"footprints\":\n"
         "    [{\"name\": NAME, \"file\": FILE NAME, \"notes\": [TEXT, ...]}, ...]}, ...]}\n"
         "with names as Latin-1 converted to UTF-8.");
-    command->callback([options, unit, drillMm, &chosen] {
+    command->callback([options, unit, drillMm, noCourtyard, &chosen] {
         if (!unit->empty()) options->footprint.unit = *parseUnit(*unit);
+        options->footprint.courtyard = !*noCourtyard;
         if (!drillMm->empty()) options->footprint.drillNanometres = parseMillimetres(*drillMm);
         chosen = [options](const Console& console) { return runExportKicad(*options, console); };
     });
@@ -456,7 +468,7 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
                      "a file of KICAD_NAME<TAB>SHORT lines giving your own component names")
         ->type_name("FILE");
     command->add_flag("--with-courtyard", request->footprint.withCourtyard,
-                      "keep courtyards, on the keep-out layer (12), instead of dropping them");
+                      "keep courtyards, on layer 12 (which exports as the courtyard)");
     addUnitOption(*command, *unit);
     command
         ->add_option("--tolerance", request->footprint.roundingTolerance,
@@ -464,6 +476,8 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
         ->type_name("UNITS")
         ->check(CLI::Range(0.0, 0.5));
     command->add_flag("-n,--dry-run", request->dryRun, "say what would happen; write nothing");
+    command->add_flag("-q,--quiet", request->quiet,
+                      "print only refusals and what was written, not the mapping and summaries");
     command->footer(
         "A folder gives its .kicad_mod files in name order; the inputs are taken in the order\n"
         "given. Each footprint becomes one component, added by the window's rules: a library\n"

@@ -1,6 +1,7 @@
 #include "export_kicad_command.h"
 
 #include "component_names.h"
+#include "footprint_files.h"
 #include "json_output.h"
 #include "library_export.h"
 #include "library_input.h"
@@ -108,6 +109,20 @@ ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& cons
         }
         paths.push_back(path);
     }
+    KicadExportOptions footprint = options.footprint;
+    if (!options.namesFile.empty()) {
+        // Short names given back their KiCad names, as the import wrote them down.
+        std::vector<ImportProblem> problems;
+        if (const auto names = readNamesFile(options.namesFile, problems)) {
+            footprint.footprintNames = footprintNamesByShortName(*names);
+        }
+        for (const ImportProblem& problem : problems) {
+            console.error(problem.file, problem.what);
+            status = worse(status, problem.kind == ImportProblem::Kind::Unreadable
+                                       ? ExitStatus::Trouble
+                                       : ExitStatus::Failure);
+        }
+    }
     if (status == ExitStatus::Success) {
         if (std::string problem = outputProblem(options.outDirectory); !problem.empty()) {
             console.error(options.outDirectory, problem);
@@ -137,8 +152,8 @@ ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& cons
             status = read.failure.status;
             break;
         }
-        const LibraryExportResult result = exportLibraryToKicad(
-            read.loaded->library, folders[i], options.outDirectory, options.footprint);
+        const LibraryExportResult result =
+            exportLibraryToKicad(read.loaded->library, folders[i], options.outDirectory, footprint);
         if (!result) {
             console.error(result.folder.empty() ? paths[i] : result.folder,
                           errorText(result.reason));

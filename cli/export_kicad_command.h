@@ -11,6 +11,9 @@ struct ExportKicadOptions {
     std::vector<std::string> libraries;
     std::string outDirectory;
     KicadExportOptions footprint;
+    /// A names file (`KICAD_NAME<TAB>SHORT`) whose KiCad names the footprints get back; empty
+    /// for none.
+    std::string namesFile;
     bool json = false;
 };
 

@@ -1,16 +1,82 @@
 #include "import_kicad_command.h"
 
 #include "component_names.h"
+#include "file_io.h"
 #include "footprint_reader.h"
 #include "library.h"
 #include "library_set.h"
 #include "write_refusals.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <map>
 #include <memory>
 #include <new>
+#include <span>
 #include <utility>
 
 namespace {
+
+std::string plural(std::size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// What one footprint's conversion said, for the report.
+struct FootprintReport {
+    std::string mapping;  // "LIBRARY:NAME -> SHORT"
+    std::string renumbering;
+    std::map<std::string, int> notes;
+    bool converted = false;
+};
+
+// The mapping of every footprint, each with what is particular to it; what every footprint of
+// the run has in common is said once, before them, rather than again for each.
+void reportFootprints(const std::vector<FootprintReport>& reports, std::vector<std::string>& out) {
+    std::map<std::string, std::size_t> holders;
+    std::size_t converted = 0;
+    for (const FootprintReport& report : reports) {
+        if (!report.converted) continue;
+        ++converted;
+        for (const auto& [text, count] : report.notes) ++holders[text];
+    }
+    std::vector<std::string> common;
+    for (const auto& [text, count] : holders) {
+        if (converted >= 2 && count == converted) common.push_back(text);
+    }
+    if (!common.empty()) {
+        out.push_back("For all " + std::to_string(converted) + " footprints:");
+        for (const std::string& text : common) out.push_back("    " + text);
+    }
+    for (const FootprintReport& report : reports) {
+        out.push_back(report.mapping);
+        FootprintImport particular;
+        particular.renumbering = report.renumbering;
+        for (const auto& [text, count] : report.notes) {
+            if (std::find(common.begin(), common.end(), text) == common.end()) {
+                particular.notes.emplace(text, count);
+            }
+        }
+        for (const std::string& line : particular.summary()) out.push_back("    " + line);
+    }
+}
+
+// Writes the names file beside a library that was written, its lines merged with those there.
+SaveResult writeNamesBeside(const std::string& library, const std::vector<NameMapping>& mappings) {
+    const std::string path = namesFilePath(library);
+    std::string text;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec)) {
+        const auto bytes = readFilePrefix(path, kMaxNamesFileBytes + 1);
+        if (!bytes || bytes->size() > kMaxNamesFileBytes) {
+            return SaveResult::failure("cannot be read, or is larger than 1 MiB");
+        }
+        text.assign(bytes->begin(), bytes->end());
+    }
+    const std::string merged = mergeNameMappings(text, mappings);
+    return writeFileAtomically(
+        path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(merged.data()),
+                                            merged.size()));
+}
 
 KicadImportResult run(const KicadImportRequest& request) {
     KicadImportResult result;
@@ -53,6 +119,20 @@ KicadImportResult run(const KicadImportRequest& request) {
         return result;
     }
     LibrarySet& set = *opening.set;
+    // The names earlier imports chose, so that a footprint imported again gets the same name;
+    // the user's own names file wins.
+    for (const LibrarySet::Member& member : set.members()) {
+        std::error_code ec;
+        if (!std::filesystem::exists(namesFilePath(member.path), ec)) continue;
+        const auto beside = readNamesFile(namesFilePath(member.path), problems);
+        if (!beside) {
+            out.push_back("Nothing written.");
+            return result;
+        }
+        for (const auto& [kicadName, shortName] : beside->shortNames) {
+            overrides.shortNames.emplace(kicadName, shortName);
+        }
+    }
 
     // Read every footprint first; a file that cannot be read is refused with its place.
     std::vector<KicadFootprint> footprints;
@@ -81,27 +161,29 @@ KicadImportResult run(const KicadImportRequest& request) {
         return result;
     }
 
+    std::vector<FootprintReport> reports;
+    // The footprints placed in each library, for the names file beside it.
+    std::map<std::string, std::vector<NameMapping>> mappings;
     for (std::size_t i = 0; i < footprints.size(); ++i) {
         const KicadFootprint& fp = footprints[i];
         const std::string& name = naming.names[i];
         const std::string& path = origins[i]->path;
         const std::string label =
             (origins[i]->library.empty() ? "" : origins[i]->library + ":") + fp.name;
-        out.push_back(label + " -> " + name);
         FootprintImport converted = importFootprint(fp, name, request.footprint);
+        reports.push_back(
+            {label + " -> " + name, converted.renumbering, converted.notes, bool(converted)});
         if (!converted) {
             result.refused.push_back(label + " (" + path + "): " + converted.error);
             refuse(path, label + ": " + converted.error);
             continue;
-        }
-        for (const std::string& line : converted.summary()) {
-            out.push_back("    " + line);
         }
         const LibrarySet::Placement placement = set.place(*converted.component);
         using Outcome = LibrarySet::Placement::Outcome;
         switch (placement.outcome) {
             case Outcome::placed:
                 ++result.imported;
+                mappings[placement.path].push_back({label, name});
                 break;
             case Outcome::duplicate:
                 result.refused.push_back(label + ": " + placement.path + " already holds " + name);
@@ -121,8 +203,9 @@ KicadImportResult run(const KicadImportRequest& request) {
         }
     }
 
+    if (!request.quiet) reportFootprints(reports, out);
     if (!result.notFitted.empty()) {
-        out.push_back(std::to_string(result.notFitted.size()) + " footprints did not fit in " +
+        out.push_back(plural(result.notFitted.size(), "footprint") + " did not fit in " +
                       request.library +
                       " (a library holds 200 components, and records up to index 32,767; "
                       "--split goes on in " +
@@ -135,7 +218,7 @@ KicadImportResult run(const KicadImportRequest& request) {
     }
 
     const auto counts = [](const LibrarySet::Member& member) {
-        return std::to_string(member.added) + " new components, " +
+        return plural(member.added, "new component") + ", " +
                std::to_string(member.session->library()->size()) + " in all.";
     };
     std::string failedPath;
@@ -159,6 +242,9 @@ KicadImportResult run(const KicadImportRequest& request) {
         if (!member.written) continue;
         result.written.push_back(member.path);
         out.push_back("Wrote " + member.path + ": " + counts(member));
+        if (const SaveResult names = writeNamesBeside(member.path, mappings[member.path]); !names) {
+            refuse(namesFilePath(member.path), "could not be written: " + errorText(names.reason));
+        }
     }
     if (!saved) {
         refuse(failedPath, "could not be written: " + errorText(saved.reason));

@@ -23,6 +23,9 @@ struct KicadImportRequest {
     std::string namesFile;
     /// Do everything but write: the report says what would be written.
     bool dryRun = false;
+    /// Leave the mapping and the footprints' summaries out of the report: only what was written
+    /// (or that nothing was) and the problems.
+    bool quiet = false;
     FootprintImportOptions footprint;
 };
 

@@ -11,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -20,6 +21,11 @@ constexpr std::string_view kReference = "REF**";
 constexpr std::int64_t kFieldSize = 1'000'000;
 constexpr std::int64_t kFieldThickness = 150'000;
 constexpr std::int64_t kFieldGap = 1'500'000;
+// KiCad's library conventions for a courtyard: 0.25 mm clear of pads and drawings, its corners
+// on a 0.01 mm grid, drawn 0.05 mm wide.
+constexpr std::int64_t kCourtyardClearance = 250'000;
+constexpr std::int64_t kCourtyardGrid = 10'000;
+constexpr std::int64_t kCourtyardWidth = 50'000;
 
 // KiCad clamps every coordinate it reads to about 1518 mm (so that squared distances fit its
 // integers); a primitive reaching beyond 1.5 m would come out bent, so it is left out.
@@ -42,6 +48,53 @@ const char* kindName(const Primitive& primitive) {
     }
     return "?";
 }
+
+// `value` rounded down (`up` false) or up to a multiple of `step`.
+std::int64_t toGrid(std::int64_t value, std::int64_t step, bool up) {
+    std::int64_t q = value / step;
+    if (q * step != value && ((value < 0) != up)) q += up ? 1 : -1;
+    return q * step;
+}
+
+// A box in KiCad nanometres, y down; empty until something is added.
+struct NanometreBox {
+    std::int64_t minX = 0, maxX = 0, minY = 0, maxY = 0;
+    bool empty = true;
+
+    void add(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) {
+        const std::int64_t loX = std::min(x1, x2), hiX = std::max(x1, x2);
+        const std::int64_t loY = std::min(y1, y2), hiY = std::max(y1, y2);
+        if (empty) {
+            minX = loX, maxX = hiX, minY = loY, maxY = hiY;
+            empty = false;
+            return;
+        }
+        minX = std::min(minX, loX), maxX = std::max(maxX, hiX);
+        minY = std::min(minY, loY), maxY = std::max(maxY, hiY);
+    }
+};
+
+// The characters of a String the viewer draws: codes from 128 take the glyph 128 lower, and
+// codes without a glyph draw nothing and do not move the pen.
+std::string drawnCharacters(const StringFields& s) {
+    std::string characters;
+    for (std::uint8_t byte : s.text) {
+        const std::uint8_t code = byte & 0x7F;
+        if (code >= 0x20 && code != 0x7F) characters += static_cast<char>(code);
+    }
+    return characters;
+}
+
+}  // namespace
+
+bool isDesignatorPlaceholder(std::string_view text) {
+    if (text == kReference) return true;
+    if (text.size() < 2 || text.back() != '?') return false;
+    return std::all_of(text.begin(), text.end() - 1,
+                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
+namespace {
 
 class FootprintWriter {
 public:
@@ -88,10 +141,37 @@ private:
         return false;
     }
 
+    // Where KiCad must put a text to draw a String where the viewer does.
+    struct PlacedText {
+        std::string characters;
+        std::int64_t x = 0, y = 0;  // nanometres, KiCad's axes
+        int angle = 0;
+        std::int64_t size = 0;
+        std::int64_t thickness = 0;
+        bool mirrored = false;
+    };
+
+    const Primitive* findDesignator(const std::vector<const Primitive*>& records) const;
     void writeFields();
+    void writeText(std::string_view kind, std::string_view text, const PlacedText& placed,
+                   std::string_view layer, std::string& out) const;
+    void writeCourtyard();
+    // Grows the box of what was drawn by a box in library units, or by a centred rectangle in
+    // nanometres.
+    void drew(const Bounds& b) {
+        drawn_.add(nm(b.minX), toKicadYNanometres(b.maxY, options_.unit), nm(b.maxX),
+                   toKicadYNanometres(b.minY, options_.unit));
+    }
+    void drew(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) {
+        const std::int64_t cx = nm(x);
+        const std::int64_t cy = toKicadYNanometres(y, options_.unit);
+        drawn_.add(cx - width / 2, cy - height / 2, cx + width - width / 2,
+                   cy + height - height / 2);
+    }
     void writeArc(const Primitive& primitive);
     void writeFill(const Primitive& primitive);
     void writeTrack(const Primitive& primitive);
+    std::optional<PlacedText> placeString(const Primitive& primitive);
     void writeString(const Primitive& primitive);
     void writePad(const Primitive& primitive, std::optional<int> number);
     void writeVia(const Primitive& primitive);
@@ -102,7 +182,13 @@ private:
     const Component& component_;
     const KicadExportOptions& options_;
     FootprintText result_;
+    std::string fields_;
     std::string body_;
+    // The String that becomes the reference field, and the field when it has been written.
+    const Primitive* designator_ = nullptr;
+    std::string reference_;
+    bool courtyardDrawn_ = false;
+    NanometreBox drawn_;
     bool throughHole_ = false;
     bool surface_ = false;
     bool vias_ = false;
@@ -119,7 +205,12 @@ FootprintText FootprintWriter::write() {
         return a->readOrder() < b->readOrder();
     });
 
-    writeFields();
+    designator_ = findDesignator(records);
+    // Drawings on the layer an import puts courtyards on are the courtyard.
+    courtyardDrawn_ = std::any_of(records.begin(), records.end(), [](const Primitive* p) {
+        return p->layer() == kKeepOutLayer && p->kind() != PrimitiveType::String &&
+               p->kind() != PrimitiveType::Pad && p->kind() != PrimitiveType::Via;
+    });
     for (const Primitive* primitive : records) {
         if (!withinReach(*primitive)) continue;
         switch (*primitive->kind()) {
@@ -154,8 +245,11 @@ FootprintText FootprintWriter::write() {
         }
     }
 
+    writeFields();
+    if (options_.courtyard && !courtyardDrawn_) writeCourtyard();
+
     std::string& text = result_.text;
-    text = "(footprint " + quoteKicadString(footprintName(component_)) +
+    text = "(footprint " + quoteKicadString(footprintName(component_, options_)) +
            " (version 20211014) (generator cobble)\n  (layer " +
            quoteKicadString(kKicadFootprintLayer) + ")\n";
     // Vias do not make a surface-mount footprint a through-hole one (thermal vias under a
@@ -167,14 +261,48 @@ FootprintText FootprintWriter::write() {
     } else if (vias_) {
         text += "  (attr through_hole)\n";
     }
+    text += fields_;
     text += body_;
     text += ")\n";
     return std::move(result_);
 }
 
+// The first String on the top overlay that only holds a designator's place ("REF**", "U?"):
+// KiCad's reference field takes its place, so that a board does not print it beside the
+// reference. It must be one the export would write.
+const Primitive* FootprintWriter::findDesignator(
+    const std::vector<const Primitive*>& records) const {
+    for (const Primitive* primitive : records) {
+        if (primitive->kind() != PrimitiveType::String || primitive->layer() != kTopOverlay) {
+            continue;
+        }
+        const StringFields s = primitive->string();
+        if (s.height / 6 == 0 || !textDirection(s.orientation)) continue;
+        const Bounds& b = primitive->bounds();
+        const std::int64_t farthest = std::max({std::abs(nm(b.minX)), std::abs(nm(b.maxX)),
+                                                std::abs(nm(b.minY)), std::abs(nm(b.maxY))});
+        if (farthest > kKicadReach) continue;
+        if (isDesignatorPlaceholder(drawnCharacters(s))) return primitive;
+    }
+    return nullptr;
+}
+
+void FootprintWriter::writeText(std::string_view kind, std::string_view text,
+                                const PlacedText& placed, std::string_view layer,
+                                std::string& out) const {
+    out += "  (fp_text " + std::string(kind) + ' ' + quoteKicadString(text) + " (at " +
+           pointNm(placed.x, placed.y);
+    if (placed.angle != 0) out += ' ' + std::to_string(placed.angle) + " unlocked";
+    out += ") (layer " + quoteKicadString(layer) + ")\n    (effects (font (size " +
+           mm(placed.size) + ' ' + mm(placed.size) + ") (thickness " + mm(placed.thickness) + "))";
+    if (placed.mirrored) out += " (justify mirror)";
+    out += ")\n  )\n";
+}
+
 void FootprintWriter::writeFields() {
     const Bounds& b = component_.bounds();
     std::int64_t centreX = 0;
+    std::int64_t centreY = 0;
     std::int64_t top = 0;
     std::int64_t bottom = 0;
     if (b.minX <= b.maxX && b.minY <= b.maxY) {
@@ -182,15 +310,38 @@ void FootprintWriter::writeFields() {
         centreX = std::clamp((nm(b.minX) + nm(b.maxX)) / 2, -reach, reach);
         top = std::clamp(toKicadYNanometres(b.maxY, options_.unit), -reach, reach);
         bottom = std::clamp(toKicadYNanometres(b.minY, options_.unit), -reach, reach);
+        centreY = (top + bottom) / 2;
     }
-    const std::string effects = "    (effects (font (size " + mm(kFieldSize) + ' ' +
-                                mm(kFieldSize) + ") (thickness " + mm(kFieldThickness) + ")))\n";
-    body_ += "  (fp_text reference " + quoteKicadString(kReference) + " (at " +
-             pointNm(centreX, top - kFieldGap) + ") (layer " +
-             quoteKicadString(kKicadReferenceLayer) + ")\n" + effects + "  )\n";
-    body_ += "  (fp_text value " + quoteKicadString(footprintName(component_)) + " (at " +
-             pointNm(centreX, bottom + kFieldGap) + ") (layer " +
-             quoteKicadString(kKicadValueLayer) + ")\n" + effects + "  )\n";
+    PlacedText field;
+    field.size = kFieldSize;
+    field.thickness = kFieldThickness;
+    if (reference_.empty()) {
+        field.x = centreX;
+        field.y = top - kFieldGap;
+        writeText("reference", kReference, field, kKicadReferenceLayer, reference_);
+    }
+    fields_ += reference_;
+    field.x = centreX;
+    field.y = bottom + kFieldGap;
+    writeText("value", footprintName(component_, options_), field, kKicadValueLayer, fields_);
+    // The fabrication drawing shows the reference in the middle of the part, as KiCad's own
+    // footprints do.
+    field.x = centreX;
+    field.y = centreY;
+    writeText("user", "${REFERENCE}", field, kKicadValueLayer, fields_);
+}
+
+// A rectangle round everything the footprint draws but its texts, 0.25 mm clear, rounded
+// outward to the grid; nothing when nothing was drawn.
+void FootprintWriter::writeCourtyard() {
+    if (drawn_.empty) return;
+    const std::int64_t x1 = toGrid(drawn_.minX - kCourtyardClearance, kCourtyardGrid, false);
+    const std::int64_t y1 = toGrid(drawn_.minY - kCourtyardClearance, kCourtyardGrid, false);
+    const std::int64_t x2 = toGrid(drawn_.maxX + kCourtyardClearance, kCourtyardGrid, true);
+    const std::int64_t y2 = toGrid(drawn_.maxY + kCourtyardClearance, kCourtyardGrid, true);
+    body_ += "  (fp_rect (start " + pointNm(x1, y1) + ") (end " + pointNm(x2, y2) + ") (layer " +
+             quoteKicadString(kKicadCourtyardLayer) + ") (width " + mm(kCourtyardWidth) +
+             ") (fill none))\n";
 }
 
 void FootprintWriter::writeArc(const Primitive& primitive) {
@@ -217,6 +368,19 @@ void FootprintWriter::writeArc(const Primitive& primitive) {
     }
     const std::string tail =
         ") (layer " + quoteKicadString(*layer) + ") (width " + length(a.lineWidth) + "))\n";
+    // Each quarter lies in the box from the centre to the radius on its side, its line half
+    // its width beyond.
+    const std::int64_t half = nm(a.lineWidth) / 2;
+    for (int q = 0; q < 4; ++q) {
+        if ((quarters & arc_quarter::bit(q)) == 0) continue;
+        const std::int64_t dx = (q == 0 || q == 3) ? radius : -radius;
+        const std::int64_t dy = q < 2 ? radius : -radius;
+        const std::int64_t x1 = nm(a.x), x2 = nm(a.x + dx);
+        const std::int64_t y1 = toKicadYNanometres(a.y, options_.unit);
+        const std::int64_t y2 = toKicadYNanometres(a.y + dy, options_.unit);
+        drawn_.add(std::min(x1, x2) - half, std::min(y1, y2) - half, std::max(x1, x2) + half,
+                   std::max(y1, y2) + half);
+    }
     if (quarters == arc_quarter::kAll) {
         body_ += "  (fp_circle (center " + point(a.x, a.y) + ") (end " + point(a.x + radius, a.y) +
                  ") (layer " + quoteKicadString(*layer) + ") (width " + length(a.lineWidth) +
@@ -263,6 +427,7 @@ void FootprintWriter::writeFill(const Primitive& primitive) {
         note(primitive, "no area; skipped");
         return;
     }
+    drew(primitive.bounds());
     body_ += "  (fp_rect (start " + point(std::min(f.x1, f.x2), std::max(f.y1, f.y2)) + ") (end " +
              point(std::max(f.x1, f.x2), std::min(f.y1, f.y2)) + ") (layer " +
              quoteKicadString(*layer) + ") (width 0) (fill solid))\n";
@@ -272,35 +437,35 @@ void FootprintWriter::writeTrack(const Primitive& primitive) {
     const auto layer = drawingLayer(primitive);
     if (!layer) return;
     const TrackFields t = primitive.track();
+    // The line's round ends reach half its width beyond its end points.
+    const std::int64_t half = nm(t.width) / 2;
+    drawn_.add(nm(std::min(t.x1, t.x2)) - half,
+               toKicadYNanometres(std::max(t.y1, t.y2), options_.unit) - half,
+               nm(std::max(t.x1, t.x2)) + half,
+               toKicadYNanometres(std::min(t.y1, t.y2), options_.unit) + half);
     body_ += "  (fp_line (start " + point(t.x1, t.y1) + ") (end " + point(t.x2, t.y2) +
              ") (layer " + quoteKicadString(*layer) + ") (width " + length(t.width) + "))\n";
 }
 
-void FootprintWriter::writeString(const Primitive& primitive) {
-    const auto layer = drawingLayer(primitive);
-    if (!layer) return;
+std::optional<FootprintWriter::PlacedText> FootprintWriter::placeString(
+    const Primitive& primitive) {
     const StringFields s = primitive.string();
     if (s.textLength > static_cast<std::int32_t>(s.text.size())) {
         note(primitive, "claims " + std::to_string(s.textLength) + " characters; the " +
                             std::to_string(s.text.size()) + " the record holds are written");
     }
-    // The characters the viewer draws: codes from 128 take the glyph 128 lower, and codes
-    // without a glyph draw nothing and do not move the pen, so leaving them out changes nothing.
-    std::string characters;
-    bool highCodes = false;
-    for (std::uint8_t byte : s.text) {
-        const std::uint8_t code = byte & 0x7F;
-        highCodes = highCodes || byte >= 0x80;
-        if (code >= 0x20 && code != 0x7F) characters += static_cast<char>(code);
-    }
+    // Leaving out the codes without a glyph changes nothing the viewer draws.
+    std::string characters = drawnCharacters(s);
+    const bool highCodes =
+        std::any_of(s.text.begin(), s.text.end(), [](std::uint8_t byte) { return byte >= 0x80; });
     if (characters.empty()) {
         note(primitive, "no character that draws; skipped");
-        return;
+        return std::nullopt;
     }
     const std::int32_t unit = s.height / 6;
     if (unit == 0) {
         note(primitive, "height " + std::to_string(s.height) + " draws as a point; skipped");
-        return;
+        return std::nullopt;
     }
     if (highCodes) note(primitive, "codes 128 to 255 written as the characters the viewer draws");
     for (std::string_view markup : {"~{", "^{", "_{", "${"}) {
@@ -324,18 +489,28 @@ void FootprintWriter::writeString(const Primitive& primitive) {
     const double px = s.x + direction->xx * gx + direction->xy * gy;
     const double py = s.y + direction->yx * gx + direction->yy * gy;
     const auto unitNm = static_cast<double>(options_.unit.nanometres);
-    const std::int64_t kx = std::llround(px * unitNm);
-    const std::int64_t ky = -std::llround(py * unitNm);
+    PlacedText placed;
+    placed.characters = std::move(characters);
+    placed.x = std::llround(px * unitNm);
+    placed.y = -std::llround(py * unitNm);
     // A negative height turns every glyph half a turn about its origin.
-    const int angle = (direction->kicadAngle + (unit < 0 ? 180 : 0)) % 360;
-    const std::int64_t size = nm(6 * static_cast<std::int64_t>(std::abs(unit)));
+    placed.angle = (direction->kicadAngle + (unit < 0 ? 180 : 0)) % 360;
+    placed.size = nm(6 * static_cast<std::int64_t>(std::abs(unit)));
+    placed.thickness = nm(s.lineWidth);
+    placed.mirrored = direction->mirrored;
+    return placed;
+}
 
-    body_ += "  (fp_text user " + quoteKicadString(characters) + " (at " + pointNm(kx, ky);
-    if (angle != 0) body_ += ' ' + std::to_string(angle) + " unlocked";
-    body_ += ") (layer " + quoteKicadString(*layer) + ")\n    (effects (font (size " + mm(size) +
-             ' ' + mm(size) + ") (thickness " + length(s.lineWidth) + "))";
-    if (direction->mirrored) body_ += " (justify mirror)";
-    body_ += ")\n  )\n";
+void FootprintWriter::writeString(const Primitive& primitive) {
+    const auto layer = drawingLayer(primitive);
+    if (!layer) return;
+    const auto placed = placeString(primitive);
+    if (!placed) return;
+    if (&primitive == designator_) {
+        writeText("reference", kReference, *placed, *layer, reference_);
+        return;
+    }
+    writeText("user", placed->characters, *placed, *layer, body_);
 }
 
 void FootprintWriter::writePadLine(const std::string& head, std::int64_t x, std::int64_t y,
@@ -388,6 +563,7 @@ void FootprintWriter::writePad(const Primitive& primitive, std::optional<int> nu
         surface_ = true;
     }
 
+    drew(p.x, p.y, nm(width), nm(height));
     const bool circle = round || (*shape == PadShape::Rounded && width == height);
     if (circle) {
         writePadLine(head + "circle", p.x, p.y, nm(width), nm(width), drill, layers);
@@ -439,6 +615,7 @@ void FootprintWriter::writeVia(const Primitive& primitive) {
         note(primitive, "hole not smaller than the via");
     }
     vias_ = true;
+    drew(v.x, v.y, nm(v.diameter), nm(v.diameter));
     // A via goes through the board whatever its layer byte says, as a MultiLayer pad does.
     writePadLine("  (pad \"\" thru_hole circle", v.x, v.y, nm(v.diameter), nm(v.diameter),
                  nm(v.holeDiameter), kicadPadLayers(kMultiLayer));
@@ -448,6 +625,11 @@ void FootprintWriter::writeVia(const Primitive& primitive) {
 
 std::string footprintName(const Component& component) {
     return latin1ToUtf8(component.displayName());
+}
+
+std::string footprintName(const Component& component, const KicadExportOptions& options) {
+    const auto given = options.footprintNames.find(component.displayName());
+    return given != options.footprintNames.end() ? given->second : footprintName(component);
 }
 
 std::int64_t padDrillNanometres(std::int64_t sideNanometres, const KicadExportOptions& options) {

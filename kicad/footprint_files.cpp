@@ -13,8 +13,6 @@ namespace {
 
 // More footprint files than this in one import is a mistake (a wrong folder), not a library.
 constexpr std::size_t kMaxFootprintFiles = 100000;
-// A names file is a short list typed by a person.
-constexpr std::size_t kMaxNamesFileBytes = 1024 * 1024;
 
 std::string libraryNameOf(const fs::path& folder) {
     const std::string name = folder.filename().string();
@@ -84,6 +82,8 @@ bool collectFootprintFiles(const std::vector<std::string>& inputs,
     }
     return ok;
 }
+
+std::string namesFilePath(const std::string& library) { return library + ".names"; }
 
 std::optional<NameOverrides> readNamesFile(const std::string& path,
                                            std::vector<ImportProblem>& problems) {

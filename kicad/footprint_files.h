@@ -32,6 +32,15 @@ struct FootprintFile {
 bool collectFootprintFiles(const std::vector<std::string>& inputs,
                            std::vector<FootprintFile>& files, std::vector<ImportProblem>& problems);
 
+/// The names file beside a library: its path followed by `.names`. Each import writes there, for
+/// every footprint it placed in the library, a `KICAD_NAME<TAB>SHORT` line (KICAD_NAME being
+/// LIBRARY:NAME for a footprint of a .pretty folder), merged with the lines already there, and
+/// takes its lines as names for the footprints no names file of the user's names.
+std::string namesFilePath(const std::string& library);
+
+/// The most a names file may hold: a short list typed by a person or written by imports.
+inline constexpr std::size_t kMaxNamesFileBytes = 1024 * 1024;
+
 /// The short names a user gave in the file at `path` (see `parseNameOverrides`); none, with a
 /// problem, when the file cannot be read, is larger than 1 MiB or has a bad line.
 std::optional<NameOverrides> readNamesFile(const std::string& path,

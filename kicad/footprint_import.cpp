@@ -4,6 +4,7 @@
 #include "glyph_advance.h"
 #include "kicad_layers.h"
 #include "kicad_text.h"
+#include "pad_numbers.h"
 #include "primitive_factory.h"
 
 #include <algorithm>
@@ -55,6 +56,7 @@ public:
 
     std::unique_ptr<Component> run();
     std::map<std::string, int>& notes() { return notes_; }
+    std::string& renumbering() { return renumbering_; }
 
 private:
     void note(const std::string& text) { ++notes_[text]; }
@@ -94,7 +96,8 @@ private:
     }
 
     std::optional<std::uint8_t> drawingLayer(const std::string& layer, const std::string& what);
-    void addPad(const KicadPad& pad, std::size_t index);
+    void addPad(const KicadPad& pad);
+    void orderPads();
     void addGraphic(const KicadGraphic& g);
     void addText(const KicadText& t);
     void addOutline(std::uint8_t layer, const std::vector<KicadPoint>& points, double width,
@@ -106,11 +109,19 @@ private:
     std::map<std::string, int> notes_;
     int roundedValues_ = 0;
     double largestRounding_ = 0.0;
-    bool padNumbersKept_ = true;
     bool hasDrill_ = false;
     std::vector<Primitive> drawings_;  // drawings, texts and surface pads, in the desired order
+    // A pad with the number KiCad gave it; `numbered` is false for a pad without a number and
+    // for a non-plated hole, which go after the others.
+    struct ImportedPad {
+        Primitive primitive;
+        std::string number;
+        bool numbered = true;
+    };
+    std::vector<ImportedPad> pads_;
     std::vector<Primitive> surfacePads_;
     std::vector<Primitive> throughPads_;
+    std::string renumbering_;
 };
 
 std::optional<std::uint8_t> Converter::drawingLayer(const std::string& layer,
@@ -133,7 +144,7 @@ std::optional<std::uint8_t> Converter::drawingLayer(const std::string& layer,
     return mapped;
 }
 
-void Converter::addPad(const KicadPad& pad, std::size_t index) {
+void Converter::addPad(const KicadPad& pad) {
     const std::string what = "pad \"" + pad.number + "\"";
     std::uint8_t layer = kMultiLayer;
     if (pad.type == KicadPadType::Smd || pad.type == KicadPadType::Connect) {
@@ -150,10 +161,6 @@ void Converter::addPad(const KicadPad& pad, std::size_t index) {
     if (pad.type == KicadPadType::NonPlatedHole) {
         note("non-plated hole imported as a through-hole pad");
     }
-    if (pad.number != std::to_string(index + 1)) {
-        padNumbersKept_ = false;
-    }
-
     double w = pad.size.x;
     double h = pad.size.y;
     PadShape shape = PadShape::Rectangle;
@@ -232,7 +239,8 @@ void Converter::addPad(const KicadPad& pad, std::size_t index) {
     const std::int32_t xSize = length(w, what + " width");
     const std::int32_t ySize = length(h, what + " height");
     Primitive primitive = makePad(layer, centre.x, centre.y, xSize, ySize, static_cast<int>(shape));
-    (layer == kMultiLayer ? throughPads_ : surfacePads_).push_back(primitive);
+    pads_.push_back(
+        {primitive, pad.number, !pad.number.empty() && pad.type != KicadPadType::NonPlatedHole});
     if (pad.drill && layer == kMultiLayer) {
         hasDrill_ = true;
     }
@@ -455,6 +463,31 @@ void Converter::addText(const KicadText& t) {
                                    orientation, text));
 }
 
+// The export numbers the copper pads 1, 2, 3, ... in the order a saved library holds them, and a
+// library holds its through-hole pads after all others. So the pads go in the order of their
+// KiCad numbers, unnumbered pads and non-plated holes last, surface pads before through-hole
+// ones; where that does not give every copper pad its own number back, the summary says which
+// numbers change.
+void Converter::orderPads() {
+    std::stable_sort(pads_.begin(), pads_.end(), [](const ImportedPad& a, const ImportedPad& b) {
+        if (a.numbered != b.numbered) return a.numbered;
+        return a.numbered && comparePadNumbers(a.number, b.number) < 0;
+    });
+    std::vector<std::string> before;
+    std::vector<std::string> after;
+    for (const bool through : {false, true}) {
+        for (const ImportedPad& pad : pads_) {
+            if ((pad.primitive.layer() == kMultiLayer) != through) continue;
+            (through ? throughPads_ : surfacePads_).push_back(pad.primitive);
+            if (isCopperLayer(pad.primitive.layer())) {
+                before.push_back(pad.number);
+                after.push_back(std::to_string(after.size() + 1));
+            }
+        }
+    }
+    renumbering_ = describeRenumbering(before, after);
+}
+
 std::unique_ptr<Component> Converter::run() {
     for (const KicadGraphic& g : fp_.graphics) {
         addGraphic(g);
@@ -462,14 +495,12 @@ std::unique_ptr<Component> Converter::run() {
     for (const KicadText& t : fp_.texts) {
         addText(t);
     }
-    for (std::size_t i = 0; i < fp_.pads.size(); ++i) {
-        addPad(fp_.pads[i], i);
+    for (const KicadPad& pad : fp_.pads) {
+        addPad(pad);
     }
+    orderPads();
     for (const std::string& element : fp_.unmodelled) {
         note("(" + element + ") dropped");
-    }
-    if (!padNumbersKept_) {
-        note("pad numbers not kept: pads are in KiCad's order, surface pads first");
     }
     if (hasDrill_) {
         note("drill sizes not kept: the format has no hole for a pad");
@@ -534,6 +565,9 @@ std::vector<std::string> FootprintImport::summary() const {
     std::stable_sort(sorted.begin(), sorted.end(),
                      [](const auto& a, const auto& b) { return a.second > b.second; });
     std::vector<std::string> lines;
+    if (!renumbering.empty()) {
+        lines.push_back(renumbering);
+    }
     for (const auto& [text, count] : sorted) {
         lines.push_back(std::to_string(count) + " x " + text);
     }
@@ -547,6 +581,7 @@ FootprintImport importFootprint(const KicadFootprint& footprint, std::string_vie
         Converter converter(footprint, name, options);
         result.component = converter.run();
         result.notes = std::move(converter.notes());
+        result.renumbering = std::move(converter.renumbering());
     } catch (const Refusal& refusal) {
         result.error = refusal.message;
     } catch (const std::bad_alloc&) {

@@ -26,9 +26,13 @@ struct FootprintImport {
     std::unique_ptr<Component> component;
     std::string error;
     std::map<std::string, int> notes;
+    /// How the pad numbers an export gives differ from KiCad's, e.g. "pads 1 2 3 4 6 become
+    /// 1 2 3 4 5"; empty when every copper pad gets its own number back.
+    std::string renumbering;
 
     explicit operator bool() const { return component != nullptr; }
-    /// The notes as lines, most frequent first, e.g. "8 x round-rect pad drawn as a rectangle".
+    /// The renumbering, when there is one, then the notes as lines, most frequent first, e.g.
+    /// "8 x round-rect pad drawn as a rectangle".
     std::vector<std::string> summary() const;
 };
 
@@ -37,8 +41,9 @@ struct FootprintImport {
 /// the README). A value that does not fit its field (a coordinate or pad size beyond 16 bits, a
 /// line width above 255) refuses the whole footprint with a message naming the element; nothing
 /// is ever wrapped. The component's list holds drawings and texts first, then surface pads, then
-/// through-hole pads, each in the footprint's order, so a save writes the pads as KiCad numbers
-/// them.
+/// through-hole pads, each in the order of their KiCad numbers (2 before 10, A1 before B1), pads
+/// without a number and non-plated holes last, so that a save and an export give a footprint
+/// numbered 1 to N its numbers back.
 FootprintImport importFootprint(const KicadFootprint& footprint, std::string_view name,
                                 const FootprintImportOptions& options = {});
 

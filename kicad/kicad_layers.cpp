@@ -20,12 +20,13 @@ constexpr std::array<std::string_view, kMultiLayer + 1> kLayerNames = [] {
     names[kGroundPlane] = "Dwgs.User";
     names[kPowerPlane] = "Cmts.User";
     names[kBoardLayer] = "Edge.Cuts";
-    names[kKeepOutLayer] = "Eco1.User";
+    names[kKeepOutLayer] = kKicadCourtyardLayer;
     names[kMultiLayer] = "Eco2.User";
     return names;
 }();
 static_assert(kLayerNames[kTopLayer] == kKicadFootprintLayer);
 static_assert(kLayerNames[kTopOverlay] == kKicadReferenceLayer);
+static_assert(kLayerNames[kKeepOutLayer] == kKicadCourtyardLayer);
 
 constexpr std::array<std::string_view, 2> kThroughHoleLayers = {"*.Cu", "*.Mask"};
 constexpr std::array<std::string_view, 3> kTopSurfaceLayers = {"F.Cu", "F.Paste", "F.Mask"};
@@ -50,6 +51,7 @@ std::optional<std::string_view> kicadLayerName(std::uint8_t layer) {
 std::optional<std::uint8_t> libraryLayerForKicad(std::string_view kicadLayer) {
     if (kicadLayer == "F.Silkscreen") return kTopOverlay;
     if (kicadLayer == "B.Silkscreen") return kBottomOverlay;
+    if (isKicadCourtyardLayer(kicadLayer)) return kKeepOutLayer;
     for (std::uint8_t layer = kTopLayer; layer <= kMultiLayer; ++layer) {
         if (kLayerNames[layer] == kicadLayer) return layer;
     }

@@ -69,7 +69,11 @@ LibraryExportResult exportLibraryToKicad(const Library& library, std::string_vie
 
     std::vector<std::string> names;
     names.reserve(library.size());
-    for (const auto& component : library.components()) names.push_back(component->displayName());
+    for (const auto& component : library.components()) {
+        const auto given = options.footprintNames.find(component->displayName());
+        names.push_back(given != options.footprintNames.end() ? given->second
+                                                              : component->displayName());
+    }
     const std::vector<std::string> stems = componentFileNames(names);
 
     for (std::size_t i = 0; i < library.size(); ++i) {
@@ -81,7 +85,7 @@ LibraryExportResult exportLibraryToKicad(const Library& library, std::string_vie
             result.reason = saved.reason;
             return result;
         }
-        result.footprints.push_back({footprintName(component), fileName, footprint.notes});
+        result.footprints.push_back({footprintName(component, options), fileName, footprint.notes});
     }
     result.ok = true;
     return result;

@@ -18,13 +18,14 @@ import pcbnew
 LAYERS = [(pcbnew.F_Cu, "#FF5555"), (pcbnew.In1_Cu, "#0000AA"), (pcbnew.B_Cu, "#5555FF"),
           (pcbnew.F_SilkS, "#DDDD00"), (pcbnew.B_SilkS, "#FF55FF"), (pcbnew.Dwgs_User, "#5555FF"),
           (pcbnew.Cmts_User, "#55CCCC"), (pcbnew.Edge_Cuts, "#AA5500"),
-          (pcbnew.Eco1_User, "#AA00AA"), (pcbnew.Eco2_User, "#AA0000"), (pcbnew.F_Fab, "#999999")]
+          (pcbnew.F_CrtYd, "#AA00AA"), (pcbnew.Eco2_User, "#AA0000"), (pcbnew.F_Fab, "#999999")]
 
 
 def main():
     folder, name, png = sys.argv[1:4]
     board = pcbnew.BOARD()
-    footprint = pcbnew.FootprintLoad(folder, name)
+    # The plugin reads the folder once; pcbnew.FootprintLoad would read it for every call.
+    footprint = pcbnew.IO_MGR.PluginFind(pcbnew.IO_MGR.KICAD_SEXP).FootprintLoad(folder, name)
     if footprint is None:
         sys.exit(f"KiCad cannot load {name} from {folder}")
     board.Add(footprint)

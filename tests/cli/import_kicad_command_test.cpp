@@ -2,6 +2,7 @@
 
 #include "import_kicad_command.h"
 
+#include "kicad_test_support.h"
 #include "library.h"
 #include "library_check.h"
 #include "library_file_builder.h"
@@ -99,6 +100,43 @@ TEST(LibraryImport, AddsToAnExistingLibraryAndRefusesANameItHolds) {
     ASSERT_EQ(again.refused.size(), 1u);
     EXPECT_NE(again.refused[0].find("already holds NEWONE"), std::string::npos);
     EXPECT_EQ(readFileBytes(lib), before);
+}
+
+// The names file beside the library keeps the mapping: a later import merges into it and
+// names a footprint imported again as before, so the copy rule refuses it.
+TEST(LibraryImport, WritesTheNamesBesideTheLibraryAndUsesThemAgain) {
+    TemporaryDirectory tmp;
+    const fs::path folder = tmp / "Parts.pretty";
+    fs::create_directory(folder);
+    writeText(folder / "SOIC-8_3.9x4.9mm_P1.27mm.kicad_mod",
+              footprintText("SOIC-8_3.9x4.9mm_P1.27mm"));
+    writeText(tmp / "b.kicad_mod", footprintText("NEWONE"));
+    KicadImportRequest request;
+    request.inputs = {folder.string()};
+    request.library = (tmp / "P.LIB").string();
+    const KicadImportResult first = importKicadFootprints(request);
+    ASSERT_TRUE(first.ok) << allMessages(first);
+    EXPECT_NE(allMessages(first).find("1 new component, 1 in all."), std::string::npos);
+    const fs::path names = tmp / "P.LIB.names";
+    EXPECT_EQ(readText(names), "Parts:SOIC-8_3.9x4.9mm_P1.27mm\tSOIC-8_P1.27\n");
+
+    writeText(names, "# mine\n" + readText(names));
+    request.inputs = {(tmp / "b.kicad_mod").string()};
+    ASSERT_TRUE(importKicadFootprints(request).ok);
+    EXPECT_EQ(readText(names),
+              "# mine\nParts:SOIC-8_3.9x4.9mm_P1.27mm\tSOIC-8_P1.27\nNEWONE\tNEWONE\n");
+
+    request.inputs = {folder.string()};
+    const KicadImportResult again = importKicadFootprints(request);
+    EXPECT_FALSE(again.ok);
+    ASSERT_EQ(again.refused.size(), 1u);
+    EXPECT_NE(again.refused[0].find("already holds SOIC-8_P1.27"), std::string::npos);
+
+    request.dryRun = true;
+    request.inputs = {(tmp / "b.kicad_mod").string()};
+    request.library = (tmp / "DRY.LIB").string();
+    ASSERT_TRUE(importKicadFootprints(request).ok);
+    EXPECT_FALSE(fs::exists(tmp / "DRY.LIB.names"));
 }
 
 TEST(LibraryImport, RefusesBeyondTwoHundredAndSaysWhichDidNotFit) {

@@ -292,7 +292,7 @@ TEST(ImportKicad, DryRunSaysWhatWouldBeWrittenAndWritesNothing) {
                                      "--to", (tmp / "NEW.LIB").string()});
     ASSERT_EQ(run.status, 0) << describe(run);
     EXPECT_TRUE(contains(
-        run.out, "Would write " + (tmp / "NEW.LIB").string() + ": 1 new components, 1 in all."))
+        run.out, "Would write " + (tmp / "NEW.LIB").string() + ": 1 new component, 1 in all."))
         << run.out;
     EXPECT_FALSE(fs::exists(tmp / "NEW.LIB"));
 }
@@ -425,6 +425,26 @@ TEST(ImportKicad, TakesNamesFromAFileAndSplits) {
     EXPECT_TRUE(contains(run.out, "Many:P1200 -> LAST\n")) << run.out;
     EXPECT_EQ(namesInLibrary(tmp / "OUT.LIB").size(), 200u);
     EXPECT_EQ(namesInLibrary(tmp / "OUT_2.LIB"), std::vector<std::string>{"LAST"});
+}
+
+// A quiet import says only what it wrote; the names it writes beside the library give the
+// footprints their KiCad names back on export.
+TEST(ImportKicad, QuietlyThenBackUnderTheKicadNames) {
+    TemporaryDirectory tmp;
+    fs::create_directory(tmp / "Parts.pretty");
+    const std::string longName = "SOIC-8_3.9x4.9mm_P1.27mm";
+    writeText(tmp / "Parts.pretty" / (longName + ".kicad_mod"), footprintText(longName));
+    writeText(tmp / "Parts.pretty" / "B.kicad_mod", footprintText("B"));
+    const std::string lib = (tmp / "P.LIB").string();
+    const CobbleRun run =
+        runCobble({"import", "kicad", "-q", (tmp / "Parts.pretty").string(), "--to", lib});
+    ASSERT_EQ(run.status, 0) << describe(run);
+    EXPECT_EQ(run.out, "Wrote " + lib + ": 2 new components, 2 in all.\n");
+    const CobbleRun exported = runCobble(
+        {"export", "kicad", lib, "--out", (tmp / "k").string(), "--names", lib + ".names"});
+    ASSERT_EQ(exported.status, 0) << describe(exported);
+    EXPECT_TRUE(fs::exists(tmp / "k" / "P.pretty" / (longName + ".kicad_mod")));
+    EXPECT_TRUE(fs::exists(tmp / "k" / "P.pretty" / "B.kicad_mod"));
 }
 
 using PadKey = std::tuple<int, int, int, int, int, int>;  // layer, x, y, xSize, ySize, shape

@@ -22,6 +22,7 @@ LAYER_IDS = {
     "Cmts.User": pcbnew.Cmts_User, "Edge.Cuts": pcbnew.Edge_Cuts, "Eco1.User": pcbnew.Eco1_User,
     "Eco2.User": pcbnew.Eco2_User, "F.Fab": pcbnew.F_Fab, "F.Paste": pcbnew.F_Paste,
     "B.Paste": pcbnew.B_Paste, "F.Mask": pcbnew.F_Mask, "B.Mask": pcbnew.B_Mask,
+    "F.CrtYd": pcbnew.F_CrtYd,
 }
 LAYER_NAMES = {v: k for k, v in LAYER_IDS.items()}
 PAD_SHAPES = {"circle": pcbnew.PAD_SHAPE_CIRCLE, "rect": pcbnew.PAD_SHAPE_RECT,
@@ -44,9 +45,16 @@ def layer_ids(names):
     return sorted(ids)
 
 
-def check_footprint(folder, expected, problems):
+def text_of(item):
+    return {"layer": LAYER_NAMES.get(item.GetLayer(), str(item.GetLayer())),
+            "text": item.GetText(), "angle": int(round(item.GetTextAngle() / 10)) % 360,
+            "mirrored": bool(item.IsMirrored()), "size": item.GetTextSize().y,
+            "thickness": item.GetTextThickness()}
+
+
+def check_footprint(plugin, folder, expected, problems):
     where = f"{expected['file']}"
-    footprint = pcbnew.FootprintLoad(folder, expected["file"])
+    footprint = plugin.FootprintLoad(folder, expected["file"])
     if footprint is None:
         problems.append(f"{where}: KiCad did not load it")
         return
@@ -56,7 +64,7 @@ def check_footprint(folder, expected, problems):
             problems.append(f"{where}: {what}: KiCad has {got!r}, expected {want!r}")
 
     differ("value", footprint.GetValue(), expected["value"])
-    differ("reference", footprint.GetReference(), "REF**")
+    differ("reference", text_of(footprint.Reference()), expected["reference"])
 
     pads = list(footprint.Pads())
     differ("pad count", len(pads), len(expected["pads"]))
@@ -90,10 +98,7 @@ def check_footprint(folder, expected, problems):
     for item in footprint.GraphicalItems():
         layer = LAYER_NAMES.get(item.GetLayer(), str(item.GetLayer()))
         if item.GetClass() == "MTEXT":
-            texts.append({"layer": layer, "text": item.GetText(),
-                          "angle": int(round(item.GetTextAngle() / 10)) % 360,
-                          "mirrored": bool(item.IsMirrored()),
-                          "size": item.GetTextSize().y, "thickness": item.GetTextThickness()})
+            texts.append(text_of(item))
         else:
             kind = SHAPE_KINDS.get(item.GetShape(), str(item.GetShape()))
             if kind == "arc":
@@ -115,9 +120,12 @@ def main():
     with open(sys.argv[1], encoding="utf-8") as f:
         expectations = json.load(f)
     problems = []
+    # One plugin for every folder: it reads a folder once and keeps it, where
+    # pcbnew.FootprintLoad reads the whole folder again for each footprint.
+    plugin = pcbnew.IO_MGR.PluginFind(pcbnew.IO_MGR.KICAD_SEXP)
     for folder in expectations["folders"]:
         for footprint in folder["footprints"]:
-            check_footprint(folder["path"], footprint, problems)
+            check_footprint(plugin, folder["path"], footprint, problems)
     for problem in problems:
         print(problem)
     count = sum(len(folder["footprints"]) for folder in expectations["folders"])

@@ -220,7 +220,7 @@ TEST_P(TextPlacementTest, CentreOfTheViewersInkInTheTextsTurn) {
         exportFootprint(*componentOf({makeString(7, 0, 0, row.height, 8, row.orientation, "H")}),
                         {})
             .text;
-    const auto texts = linesStarting(text, "(fp_text user");
+    const auto texts = linesStarting(text, "(fp_text user \"H\"");
     ASSERT_EQ(texts.size(), 1u) << text;
     EXPECT_EQ(texts[0], "(fp_text user \"H\" (at " + row.at + ") (layer \"F.SilkS\")") << text;
     const auto effects =
@@ -294,9 +294,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "record 1 (Track): layer 15 is not a board layer; skipped", "fp_line"},
         NoteRow{makeTrack(13, 0, 0, 10, 0, 5), "", ""},
         NoteRow{makeString(7, 0, 0, 5, 8, 0, "AB"),
-                "record 1 (String): height 5 draws as a point; skipped", "fp_text user"},
+                "record 1 (String): height 5 draws as a point; skipped", "(fp_text user \"AB"},
         NoteRow{makeString(7, 0, 0, 60, 8, 0, std::string_view("\x01\x00\x1F", 3)),
-                "record 1 (String): no character that draws; skipped", "fp_text user"},
+                "record 1 (String): no character that draws; skipped", "(fp_text user \"\""},
         NoteRow{makeString(7, 0, 0, 60, 8, 4, "AB"),
                 "record 1 (String): orientation 4 piles the characters on one another; written "
                 "upright",
@@ -350,6 +350,9 @@ TEST(FootprintExport, EmptyComponentHasItsFieldsAtTheOrigin) {
               "    (effects (font (size 1 1) (thickness 0.15)))\n"
               "  )\n"
               "  (fp_text value \"NOTHING\" (at 0 1.5) (layer \"F.Fab\")\n"
+              "    (effects (font (size 1 1) (thickness 0.15)))\n"
+              "  )\n"
+              "  (fp_text user \"${REFERENCE}\" (at 0 0) (layer \"F.Fab\")\n"
               "    (effects (font (size 1 1) (thickness 0.15)))\n"
               "  )\n"
               ")\n");

@@ -129,6 +129,68 @@ TEST(FootprintImport, ListsDrawingsThenSurfacePadsThenThroughHolePadsInOrder) {
     EXPECT_EQ(order, (std::vector<int>{-1000, -961, 100, 300, 0, 200}));
 }
 
+struct PadOrderCase {
+    const char* name;
+    const char* pads;
+    std::vector<int> xs;  // the pads' x in the component's list
+    const char* renumbering;
+};
+
+void PrintTo(const PadOrderCase& c, std::ostream* os) { *os << c.name; }
+
+class PadOrder : public testing::TestWithParam<PadOrderCase> {};
+
+// The list order is what a save writes and an export numbers, so it decides every pad number.
+TEST_P(PadOrder, FollowsKicadNumbersAndSaysWhatChanges) {
+    const FootprintImport r = importBody(GetParam().pads);
+    ASSERT_TRUE(r) << r.error;
+    std::vector<int> xs;
+    for (const Primitive* p : ofKind(*r.component, PrimitiveType::Pad)) xs.push_back(p->pad().x);
+    EXPECT_EQ(xs, GetParam().xs);
+    EXPECT_EQ(r.renumbering, GetParam().renumbering);
+    const auto lines = r.summary();
+    if (*GetParam().renumbering != '\0') {
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.front(), GetParam().renumbering);
+    }
+}
+
+#define TH_PAD(n, x) \
+    "(pad \"" n "\" thru_hole circle (at " x " 0) (size 1 1) (drill 0.5) (layers \"*.Cu\"))"
+#define SMD_PAD(n, x) "(pad \"" n "\" smd rect (at " x " 0) (size 1 1) (layers \"F.Cu\"))"
+
+INSTANTIATE_TEST_SUITE_P(
+    Numbers, PadOrder,
+    testing::Values(PadOrderCase{"numbered out of file order",
+                                 SMD_PAD("3", "5.08") SMD_PAD("1", "0") SMD_PAD("2", "2.54"),
+                                 {0, 100, 200},
+                                 ""},
+                    PadOrderCase{"natural order",
+                                 SMD_PAD("10", "0") SMD_PAD("2", "2.54") SMD_PAD("1", "5.08"),
+                                 {200, 100, 0},
+                                 "pads 1 2 10 become 1 2 3"},
+                    PadOrderCase{"letters and digits",
+                                 SMD_PAD("B1", "0") SMD_PAD("A2", "2.54") SMD_PAD("A1", "5.08"),
+                                 {200, 100, 0},
+                                 "pads A1 A2 B1 become 1 2 3"},
+                    PadOrderCase{
+                        "mounting hole listed first",
+                        "(pad \"\" np_thru_hole circle (at 7.62 0) (size 3 3) (drill 3) (layers "
+                        "\"*.Cu\"))" TH_PAD("1", "0") TH_PAD("2", "2.54") TH_PAD("3", "5.08"),
+                        {0, 100, 200, 300},
+                        "pads 1-3 \"\" become 1-3 4"},
+                    PadOrderCase{"unnumbered surface pad",
+                                 SMD_PAD("", "0") SMD_PAD("2", "2.54") SMD_PAD("1", "5.08"),
+                                 {200, 100, 0},
+                                 "pads 1 2 \"\" become 1 2 3"},
+                    PadOrderCase{"surface tab among through-hole pins",
+                                 TH_PAD("1", "0") SMD_PAD("2", "2.54") TH_PAD("3", "5.08"),
+                                 {100, 0, 200},
+                                 "pads 2 1 3 become 1 2 3"}));
+
+#undef TH_PAD
+#undef SMD_PAD
+
 TEST(FootprintImport, TurnsDrawingsIntoTracksArcsAndFills) {
     const FootprintImport r = importBody(R"(
         (fp_rect (start 0 0) (end 2.54 1.27) (layer "F.SilkS") (width 0.254))

@@ -41,6 +41,14 @@ std::string jsonPoint(std::int64_t x, std::int64_t y) {
     return "[" + std::to_string(x) + "," + std::to_string(y) + "]";
 }
 
+std::string textJson(std::string_view layer, std::string_view text, int angle, bool mirrored,
+                     std::int64_t size, std::int64_t thickness) {
+    return "{\"layer\":" + jsonString(layer) + ",\"text\":" + jsonString(text) +
+           ",\"angle\":" + std::to_string(angle) +
+           ",\"mirrored\":" + (mirrored ? "true" : "false") + ",\"size\":" + std::to_string(size) +
+           ",\"thickness\":" + std::to_string(thickness) + "}";
+}
+
 // What KiCad should report for one component, worked out from the fields by the rules alone.
 std::string expectations(const Component& component, const std::string& file,
                          const KicadExportOptions& options) {
@@ -54,6 +62,8 @@ std::string expectations(const Component& component, const std::string& file,
     std::map<std::string, int> shapes;
     std::vector<std::string> texts;
     std::vector<std::string> arcs;
+    std::string reference;
+    bool drawsOnTheCourtyard = false;
     int number = 0;
     for (const Primitive* p : records) {
         // Nothing reaching beyond 1.5 m is written: KiCad would clamp it.
@@ -62,6 +72,10 @@ std::string expectations(const Component& component, const std::string& file,
             {std::abs(box.minX), std::abs(box.maxX), std::abs(box.minY), std::abs(box.maxY)});
         const bool reachable = far * u <= 1'500'000'000;
         const auto layer = reachable ? kicadLayerName(p->layer()) : std::nullopt;
+        if (p->layer() == 12 && p->kind() != PrimitiveType::Pad &&
+            p->kind() != PrimitiveType::Via && p->kind() != PrimitiveType::String) {
+            drawsOnTheCourtyard = true;
+        }
         switch (*p->kind()) {
             case PrimitiveType::Pad: {
                 const PadFields f = p->pad();
@@ -165,16 +179,25 @@ std::string expectations(const Component& component, const std::string& file,
                 const auto turn = kTurns.count(s.orientation) ? kTurns.at(s.orientation)
                                                               : std::pair<int, bool>{0, false};
                 const int angle = (turn.first + (unit < 0 ? 180 : 0)) % 360;
-                texts.push_back("{\"layer\":" + jsonString(*layer) + ",\"text\":" +
-                                jsonString(chars) + ",\"angle\":" + std::to_string(angle) +
-                                ",\"mirrored\":" + (turn.second ? "true" : "false") +
-                                ",\"size\":" + std::to_string(6 * std::abs(unit) * u) +
-                                ",\"thickness\":" + std::to_string(s.lineWidth * u) + "}");
+                // The first placeholder on the top overlay that turns as the table says is the
+                // reference field.
+                const bool designator = reference.empty() && p->layer() == 7 &&
+                                        kTurns.count(s.orientation) != 0 &&
+                                        isDesignatorPlaceholder(chars);
+                (designator ? reference : texts.emplace_back()) =
+                    textJson(*layer, designator ? "REF**" : chars, angle, turn.second,
+                             6 * std::abs(unit) * u, s.lineWidth * u);
                 break;
             }
         }
     }
-    std::string json = "{\"file\":" + jsonString(file) +
+    // A rectangle goes round whatever was drawn, unless layer 12 holds the courtyard.
+    if (!drawsOnTheCourtyard && options.courtyard && (!pads.empty() || !shapes.empty())) {
+        ++shapes["F.CrtYd rect"];
+    }
+    if (reference.empty()) reference = textJson("F.SilkS", "REF**", 0, false, 1000000, 150000);
+    texts.insert(texts.begin(), textJson("F.Fab", "${REFERENCE}", 0, false, 1000000, 150000));
+    std::string json = "{\"file\":" + jsonString(file) + ",\"reference\":" + reference +
                        ",\"value\":" + jsonString(footprintName(component)) + ",\"pads\":[";
     for (std::size_t i = 0; i < pads.size(); ++i) json += (i ? "," : "") + pads[i];
     json += "],\"arcs\":[";

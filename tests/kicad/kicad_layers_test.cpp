@@ -26,7 +26,7 @@ INSTANTIATE_TEST_SUITE_P(AllLayers, LayerMapTest,
                                          LayerRow{5, "In4.Cu"}, LayerRow{6, "B.Cu"},
                                          LayerRow{7, "F.SilkS"}, LayerRow{8, "B.SilkS"},
                                          LayerRow{9, "Dwgs.User"}, LayerRow{10, "Cmts.User"},
-                                         LayerRow{11, "Edge.Cuts"}, LayerRow{12, "Eco1.User"},
+                                         LayerRow{11, "Edge.Cuts"}, LayerRow{12, "F.CrtYd"},
                                          LayerRow{13, "Eco2.User"}));
 
 TEST(LayerMapTest, LayersOutsideTheRangeAndUnknownNamesHaveNoPartner) {
@@ -34,8 +34,11 @@ TEST(LayerMapTest, LayersOutsideTheRangeAndUnknownNamesHaveNoPartner) {
         EXPECT_FALSE(kicadLayerName(static_cast<std::uint8_t>(layer))) << layer;
         EXPECT_TRUE(kicadPadLayers(static_cast<std::uint8_t>(layer)).empty()) << layer;
     }
-    for (const char* name : {"", "F.Fab", "F.CrtYd", "f.cu", "F.Cu ", "*.Cu"}) {
+    for (const char* name : {"", "F.Fab", "Eco1.User", "f.cu", "F.Cu ", "*.Cu"}) {
         EXPECT_FALSE(libraryLayerForKicad(name)) << name;
+    }
+    for (const char* courtyard : {"B.CrtYd", "F.Courtyard", "B.Courtyard"}) {
+        EXPECT_EQ(libraryLayerForKicad(courtyard), 12) << courtyard;
     }
     EXPECT_EQ(libraryLayerForKicad("F.Silkscreen"), 7);
     EXPECT_EQ(libraryLayerForKicad("B.Silkscreen"), 8);

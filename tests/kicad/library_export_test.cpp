@@ -1,7 +1,9 @@
 #include "library_export.h"
 
 #include "kicad_test_support.h"
+#include "library.h"
 #include "library_file_builder.h"
+#include "primitive_factory.h"
 
 #include <gtest/gtest.h>
 
@@ -50,6 +52,27 @@ TEST(LibraryExport, OneFileForEveryComponentEvenWhenNamesClash) {
         const auto text = readText(fs::path(result.folder) / footprint.fileName);
         EXPECT_EQ(text.rfind("(footprint ", 0), 0u) << footprint.fileName;
     }
+}
+
+TEST(LibraryExport, GivesComponentsTheirKicadNamesBack) {
+    Library library;
+    PlainNameList names;
+    for (const char* name : {"SO8", "OTHER"}) {
+        Component component(makeEntry(name));
+        component.addPrimitive(makePad(1, 0, 0, 60, 60, 2));
+        library.addCopy(component, names);
+    }
+    KicadExportOptions options;
+    options.footprintNames = {{"SO8", "SOIC-8_3.9x4.9mm_P1.27mm"}};
+    TemporaryDirectory out;
+    const auto result = exportLibraryToKicad(library, "L", out.path().string(), options);
+    ASSERT_TRUE(result) << result.reason;
+    EXPECT_EQ(filesIn(result.folder),
+              (std::set<std::string>{"SOIC-8_3.9x4.9mm_P1.27mm.kicad_mod", "OTHER.kicad_mod"}));
+    const std::string text =
+        readText(fs::path(result.folder) / "SOIC-8_3.9x4.9mm_P1.27mm.kicad_mod");
+    EXPECT_EQ(text.rfind("(footprint \"SOIC-8_3.9x4.9mm_P1.27mm\"", 0), 0u) << text;
+    EXPECT_NE(text.find("(fp_text value \"SOIC-8_3.9x4.9mm_P1.27mm\""), std::string::npos);
 }
 
 TEST(LibraryExport, SummaryCountsTheFootprintsAndNamesEachNote) {
