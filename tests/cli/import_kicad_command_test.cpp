@@ -2,7 +2,6 @@
 
 #include "import_kicad_command.h"
 
-#include "kicad_test_support.h"
 #include "library.h"
 #include "library_check.h"
 #include "library_file_builder.h"
@@ -13,6 +12,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,6 +29,11 @@ std::string footprintText(const std::string& name, double x = 0.0) {
            "  (fp_line (start -1 -1) (end 1 -1) (layer \"F.SilkS\") (width 0.12))\n"
            "  (pad \"1\" smd rect (at " +
            std::to_string(x) + " 0) (size 1 1) (layers \"F.Cu\" \"F.Paste\" \"F.Mask\"))\n)\n";
+}
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void writeText(const fs::path& path, const std::string& text) {
