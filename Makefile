@@ -31,14 +31,12 @@ build: deps
 run: build
 	$(BUILD_DIR)/main/app/cobblestack
 
-# Every test, the window's included, under the sanitizers, then a short run of each fuzzer.
+# Every test, the window's included, under the sanitizers, then a short run of each fuzzer (the
+# three side by side).
 test: test-build
 	ctest --test-dir $(BUILD_DIR)/test --output-on-failure -j $(JOBS)
-	fuzz/run.sh $(BUILD_DIR)/test/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(SMOKE_FUZZ_SECONDS)
-	fuzz/run.sh $(BUILD_DIR)/test/fuzz/sexpr_fuzzer $(BUILD_DIR)/fuzz-corpus-sexpr \
-	    $(SMOKE_SEXPR_FUZZ_SECONDS) fuzz/sexpr_seeds
-	fuzz/run.sh $(BUILD_DIR)/test/fuzz/library_text_fuzzer $(BUILD_DIR)/fuzz-corpus-text \
-	    $(SMOKE_TEXT_FUZZ_SECONDS) fuzz/library_text_seeds
+	fuzz/smoke.sh $(BUILD_DIR)/test/fuzz $(BUILD_DIR) $(SMOKE_FUZZ_SECONDS) \
+	    $(SMOKE_SEXPR_FUZZ_SECONDS) $(SMOKE_TEXT_FUZZ_SECONDS)
 	@echo "All tests passed."
 
 test-build: deps
@@ -56,11 +54,8 @@ fuzz-build: deps
 
 # The short runs of `make test` in the optimised fuzz build; `make fuzz` runs for FUZZ_SECONDS.
 fuzz-smoke: fuzz-build
-	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(SMOKE_FUZZ_SECONDS)
-	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/sexpr_fuzzer $(BUILD_DIR)/fuzz-corpus-sexpr \
-	    $(SMOKE_SEXPR_FUZZ_SECONDS) fuzz/sexpr_seeds
-	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_text_fuzzer $(BUILD_DIR)/fuzz-corpus-text \
-	    $(SMOKE_TEXT_FUZZ_SECONDS) fuzz/library_text_seeds
+	fuzz/smoke.sh $(BUILD_DIR)/fuzz/fuzz $(BUILD_DIR) $(SMOKE_FUZZ_SECONDS) \
+	    $(SMOKE_SEXPR_FUZZ_SECONDS) $(SMOKE_TEXT_FUZZ_SECONDS)
 
 fuzz: fuzz-build
 	fuzz/run.sh $(BUILD_DIR)/fuzz/fuzz/library_fuzzer $(BUILD_DIR)/fuzz-corpus $(FUZZ_SECONDS)
