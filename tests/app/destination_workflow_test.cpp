@@ -1,4 +1,7 @@
+#include "component.h"
+#include "library.h"
 #include "library_format.h"
+#include "primitive_factory.h"
 #include "status_light.h"
 #include "window_fixture.h"
 
@@ -6,6 +9,7 @@
 #include <QElapsedTimer>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -276,4 +280,26 @@ TEST_F(WindowTest, AWholeSessionFromLocatingToASavedLibraryThatLoadsAgain) {
     EXPECT_EQ(dialogs.questions.size(), 1) << "nothing changed since the save";
     EXPECT_EQ(namesInLibrary(folder / "MINE.LIB"),
               (std::vector<std::string>{"DIP14", "DIP8", "SOT89"}));
+}
+
+// A copy after which no file could hold the library (records beyond the 16-bit index) is
+// refused like a full destination.
+TEST_F(DestinationTest, ACopyBeyondTheRecordIndexIsRefusedRed) {
+    for (const auto& [name, tracks] : {std::pair{"BIG1", 20000}, std::pair{"BIG2", 13000}}) {
+        Component big(makeEntry(name));
+        for (int i = 0; i < tracks; ++i) big.addPrimitive(makeTrack(1, 0, 0, i, i, 5));
+        Library library;
+        PlainNameList names;
+        library.addCopy(big, names);
+        ASSERT_TRUE(library.save((folder / (std::string(name) + ".LIB")).string()));
+    }
+    copy("ONE");
+    locate(folder.path());
+    openFile("BIG1.LIB");
+    copy("BIG1");
+    openFile("BIG2.LIB");
+    copy("BIG2");
+    EXPECT_EQ(control<StatusLight>("statusLight")->state(), 2);
+    EXPECT_EQ(message(), "Too many comps!!");
+    EXPECT_EQ(list("destinationList")->texts(), QStringList({"BIG1", "ONE"}));
 }
