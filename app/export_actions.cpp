@@ -10,10 +10,10 @@
 #include "library.h"
 #include "library_export.h"
 #include "library_session.h"
+#include "palette_png.h"
 #include "user_dialogs.h"
 
 #include <QAction>
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -173,11 +173,10 @@ void ExportActions::writePicture() {
             pathBytes(path), bytesOf(renderComponentSvg(component, pictureWidth_, pictureHeight_)));
     } else {
         // Encoded in memory first, so that the file is written whole or not at all.
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        renderComponentImage(component, pictureWidth_, pictureHeight_).save(&buffer, "PNG");
-        written = writeFileAtomically(pathBytes(path), bytesOf(png));
+        const QByteArray png =
+            encodePng(renderComponentImage(component, pictureWidth_, pictureHeight_));
+        written = png.isEmpty() ? SaveResult::failure("The picture could not be made.")
+                                : writeFileAtomically(pathBytes(path), bytesOf(png));
     }
     if (!written) {
         dialogs_.reportFailure(&window_, tr("The picture was not saved.") + QStringLiteral("\n\n") +

@@ -4,6 +4,7 @@
 #include "file_io.h"
 #include "library_input.h"
 #include "library_thumbnail.h"
+#include "palette_png.h"
 
 #include <QImage>
 

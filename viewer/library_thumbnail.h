@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QImage>
 
 #include <cstddef>
@@ -42,9 +41,3 @@ QImage renderThumbnail(std::span<const Component* const> components, int side);
 /// Whether the viewer draws anything of `component`: it has primitives and its box has a width
 /// and a height. A thumbnail leaves out components that would give an empty cell.
 bool drawsSomething(const Component& component);
-
-/// The PNG of `image`. One of at most 256 colours (a thumbnail has a handful: the layer colours
-/// and transparency) is written as 8-bit palette pixels, which encode several times faster and
-/// several times smaller than 32-bit ones and decode to the very same pixels; any other image
-/// as 32-bit pixels. Empty when encoding fails.
-QByteArray encodePng(const QImage& image);

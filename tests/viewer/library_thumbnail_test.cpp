@@ -114,29 +114,4 @@ TEST(LibraryThumbnail, ALoneComponentIsTheViewersPictureWithoutItsBackground) {
     EXPECT_GT(compared, 10);
 }
 
-// The palette encoding must give every pixel back, the transparent ones included, and fall back
-// to 32-bit pixels for an image of more colours than a palette holds.
-TEST(LibraryThumbnail, ThePngDecodesToTheSamePixels) {
-    std::vector<std::unique_ptr<Component>> owned;
-    std::vector<const Component*> components;
-    for (std::uint8_t layer = 1; layer <= 13; ++layer) {
-        owned.push_back(
-            makeComponent({makeArc(layer, 0, 0, 50, 15, 8), makeVia(13, 0, 0, 30, 10)}));
-        components.push_back(owned.back().get());
-    }
-    QImage many(300, 2, QImage::Format_ARGB32);
-    for (int x = 0; x < 300; ++x) {
-        many.setPixel(x, 0, qRgba(x % 256, x / 256, 7, 255));
-        many.setPixel(x, 1, qRgba(0, 0, 0, 0));
-    }
-    for (const QImage& image : {renderThumbnail(components, 128), many}) {
-        const QByteArray png = encodePng(image);
-        ASSERT_FALSE(png.isEmpty());
-        QImage decoded;
-        ASSERT_TRUE(decoded.loadFromData(png, "PNG"));
-        EXPECT_EQ(decoded.convertToFormat(QImage::Format_ARGB32),
-                  image.convertToFormat(QImage::Format_ARGB32));
-    }
-}
-
 }  // namespace
