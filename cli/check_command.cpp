@@ -5,6 +5,7 @@
 #include "library_format.h"
 #include "library_input.h"
 #include "name_text.h"
+#include "ordered_work.h"
 
 #include <memory>
 #include <sys/stat.h>
@@ -129,8 +130,9 @@ ExitStatus runCheck(const CheckOptions& options, const Console& console) {
     ExitStatus status = ExitStatus::Success;
     Json files = Json::array();
     Progress progress(console, options.libraries.size(), "libraries");
-    for (std::size_t i = 0; i < options.libraries.size(); ++i) {
-        const CheckedFile checked = checkFile(options.libraries[i]);
+    // Files are checked on every core; their reports are printed in the order they were named.
+    const auto check = [&](std::size_t i) { return checkFile(options.libraries[i]); };
+    const auto print = [&](std::size_t i, const CheckedFile& checked) {
         status = worse(status, statusOf(checked));
         if (!checked.error.empty()) console.error(checked.path, checked.error);
         if (options.json) {
@@ -146,7 +148,9 @@ ExitStatus runCheck(const CheckOptions& options, const Console& console) {
             }
         }
         progress.show(i + 1);
-    }
+        return true;
+    };
+    runInOrder(options.libraries.size(), check, print);
     if (options.json) printJson(console.out, {{"files", files}});
     return status;
 }

@@ -3,6 +3,7 @@
 #include "json_output.h"
 #include "library_file_scan.h"
 #include "name_rules.h"
+#include "ordered_work.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -79,6 +80,17 @@ public:
             }
             progress.show(++done_);
         }
+        // The walk fixed the folders' order; their files are read on every core.
+        const auto read = [&](std::size_t i) {
+            std::vector<std::string> names = findLibraryFiles(folders_[i].path);
+            std::stable_sort(names.begin(), names.end(), nameSortsBefore);
+            return names;
+        };
+        const auto keep = [&](std::size_t i, std::vector<std::string>& names) {
+            folders_[i].libraries = std::move(names);
+            return true;
+        };
+        runInOrder(folders_.size(), read, keep);
         return status;
     }
 
@@ -87,9 +99,7 @@ public:
 private:
     void scan(const std::string& directory, FolderId id, Progress& progress) {
         if (!visited_.insert(id).second) return;
-        ScannedFolder folder{directory, findLibraryFiles(directory)};
-        std::stable_sort(folder.libraries.begin(), folder.libraries.end(), nameSortsBefore);
-        folders_.push_back(std::move(folder));
+        folders_.push_back({directory, {}});
         if (!options_.recursive) return;
         for (const std::string& name : subfolders(directory)) {
             const std::string path = joined(directory, name);

@@ -5,32 +5,28 @@
 #include "file_io.h"
 #include "gui_application.h"
 #include "library_input.h"
+#include "ordered_work.h"
+#include "palette_png.h"
 
-#include <QBuffer>
-#include <QImage>
+#include <QByteArray>
 
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-/// Larger pictures would only exhaust memory: 16384 pixels a side is beyond any screen.
-constexpr int kMaxSide = 16384;
 
 std::vector<std::uint8_t> pictureBytes(const Component& component, const RenderOptions& options) {
     if (options.format == PictureFormat::Svg) {
         const std::string svg = renderComponentSvg(component, options.width, options.height);
         return {svg.begin(), svg.end()};
     }
-    const QImage image = renderComponentImage(component, options.width, options.height);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) return {};
+    const QByteArray png =
+        encodePng(renderComponentImage(component, options.width, options.height));
     return {png.begin(), png.end()};
 }
 
@@ -73,12 +69,15 @@ ExitStatus runRender(const RenderOptions& options, const Console& console) {
 
     ExitStatus status = ExitStatus::Success;
     Progress progress(console, chosen.size(), "components");
-    for (std::size_t i = 0; i < chosen.size(); ++i) {
+    // Pictures are drawn and written on every core; their paths are printed in list order.
+    const auto draw = [&](std::size_t i) {
         const std::string path = (fs::path(options.outDirectory) / (stems[i] + extension)).string();
         const std::vector<std::uint8_t> bytes = pictureBytes(*chosen[i], options);
-        const SaveResult saved = bytes.empty()
-                                     ? SaveResult::failure("The picture could not be made.")
-                                     : writeFileAtomically(path, bytes);
+        return std::pair{path, bytes.empty() ? SaveResult::failure("The picture could not be made.")
+                                             : writeFileAtomically(path, bytes)};
+    };
+    const auto report = [&](std::size_t i, const std::pair<std::string, SaveResult>& written) {
+        const auto& [path, saved] = written;
         if (saved) {
             console.out << path << '\n';
         } else {
@@ -86,23 +85,8 @@ ExitStatus runRender(const RenderOptions& options, const Console& console) {
             status = ExitStatus::Failure;
         }
         progress.show(i + 1);
-    }
+        return true;
+    };
+    runInOrder(chosen.size(), draw, report);
     return status;
-}
-
-std::optional<std::pair<int, int>> parseSize(const std::string& text) {
-    const std::size_t x = text.find_first_of("xX");
-    if (x == std::string::npos) return std::nullopt;
-    try {
-        std::size_t used = 0;
-        const int width = std::stoi(text.substr(0, x), &used);
-        if (used != x) return std::nullopt;
-        const std::string rest = text.substr(x + 1);
-        const int height = std::stoi(rest, &used);
-        if (used != rest.size()) return std::nullopt;
-        if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide) return std::nullopt;
-        return std::pair{width, height};
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
 }

@@ -3,6 +3,7 @@
 #include "component_file_names.h"
 #include "file_io.h"
 #include "library.h"
+#include "ordered_work.h"
 
 #include <filesystem>
 #include <span>
@@ -76,17 +77,24 @@ LibraryExportResult exportLibraryToKicad(const Library& library, std::string_vie
     }
     const std::vector<std::string> stems = componentFileNames(names);
 
-    for (std::size_t i = 0; i < library.size(); ++i) {
-        const Component& component = *library.components()[i];
-        const FootprintText footprint = exportFootprint(component, options);
+    // Footprints are converted on every core and written in the library's order, so that the
+    // first file that cannot be written still ends the export with every one before it written.
+    const auto convert = [&](std::size_t i) {
+        return exportFootprint(*library.components()[i], options);
+    };
+    const auto write = [&](std::size_t i, const FootprintText& footprint) {
         const std::string fileName = stems[i] + ".kicad_mod";
         const SaveResult saved = writeText((folder / fileName).string(), footprint.text);
         if (!saved) {
             result.reason = saved.reason;
-            return result;
+            return false;
         }
-        result.footprints.push_back({footprintName(component, options), fileName, footprint.notes});
-    }
+        result.footprints.push_back(
+            {footprintName(*library.components()[i], options), fileName, footprint.notes});
+        return true;
+    };
+    runInOrder(library.size(), convert, write);
+    if (result.footprints.size() < library.size()) return result;
     result.ok = true;
     return result;
 }
