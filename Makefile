@@ -87,7 +87,8 @@ deb: deps
 	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
 	cmake -S . -B $(BUILD_DIR)/deb $(CMAKE_FLAGS) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTS=OFF \
 	    -DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
-	    -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	    -DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	    -DCMAKE_MODULE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
 	cmake --build $(BUILD_DIR)/deb -j $(JOBS)
 	rm -f $(BUILD_DIR)/cobblestack_*.deb
 	cd $(BUILD_DIR)/deb && cpack -B $(abspath $(BUILD_DIR))

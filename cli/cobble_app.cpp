@@ -14,10 +14,10 @@
 #include "import_kicad_command.h"
 #include "kicad_units.h"
 #include "list_command.h"
+#include "picture_module.h"
 #include "project_version.h"
-#include "render_command.h"
+#include "render_options.h"
 #include "show_command.h"
-#include "thumbnail_command.h"
 
 #include <CLI/CLI.hpp>
 #include <array>
@@ -281,7 +281,9 @@ void addRenderCommand(CLI::App& parent, CommandRun& chosen) {
     command->callback([options, size, format, &chosen] {
         options->format = *format == "svg" ? PictureFormat::Svg : PictureFormat::Png;
         if (!size->empty()) std::tie(options->width, options->height) = *parseSize(*size);
-        chosen = [options](const Console& console) { return runRender(*options, console); };
+        chosen = [options](const Console& console) {
+            return renderThroughModule(*options, console);
+        };
     });
 }
 
@@ -315,7 +317,9 @@ void addThumbnailCommand(CLI::App& parent, CommandRun& chosen) {
         "The desktop's thumbnailer entry runs `cobble thumbnail --size %s %i %o`.");
     command->callback([options, component, componentOption, &chosen] {
         if (componentOption->count() > 0) options->component = *component;
-        chosen = [options](const Console& console) { return runThumbnail(*options, console); };
+        chosen = [options](const Console& console) {
+            return thumbnailThroughModule(*options, console);
+        };
     });
 }
 

@@ -71,6 +71,11 @@ for program in cobblestack cobble; do
             head -1)
     [ "$first" = "$program $version" ] || fail "$program --version says: $first"
 done
+# The drawing commands load their module from where the package put it.
+if ! "$root/usr/bin/cobble" thumbnail "$share/cobblestack/samples/IC.LIB" "$work/ic.png" ||
+        [ ! -s "$work/ic.png" ]; then
+    fail "cobble thumbnail does not draw from the installed module"
+fi
 zcat "$share/doc/cobblestack/changelog.gz" | head -1 | grep -q "^cobblestack ($version)" ||
     fail "the changelog's newest entry is not $version"
 grep -q '^Exec=cobblestack %f$' "$share/applications/$id.desktop" || fail "the entry's Exec line"
