@@ -28,11 +28,11 @@ std::string describe(const SexprNode& node) {
         case SexprNode::Kind::List:
             return node.head().empty() ? std::string("a list") : "(" + std::string(node.head());
         case SexprNode::Kind::Symbol:
-            return "the word " + node.text;
+            return "the word " + std::string(node.text);
         case SexprNode::Kind::Number:
-            return "the number " + node.text;
+            return "the number " + std::string(node.text);
         case SexprNode::Kind::String:
-            return "the text \"" + node.text + "\"";
+            return "the text \"" + std::string(node.text) + "\"";
     }
     return {};
 }
@@ -47,7 +47,7 @@ double numberAt(const SexprNode& list, std::size_t index, const std::string& wha
                          describe(item));
     }
     if (std::fabs(item.number) > kLargestValue) {
-        failAt(item, "the number " + item.text + " is too large for " + what);
+        failAt(item, "the number " + std::string(item.text) + " is too large for " + what);
     }
     return item.number;
 }
@@ -60,7 +60,7 @@ std::string atomAt(const SexprNode& list, std::size_t index, const std::string& 
     if (!item.isAtom()) {
         failAt(item, "(" + std::string(list.head()) + ") needs " + what + ", not a list");
     }
-    return item.text;
+    return std::string(item.text);
 }
 
 KicadPoint pointOf(const SexprNode& list) {

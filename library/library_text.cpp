@@ -388,9 +388,9 @@ std::string describe(const SexprNode& node) {
         case SexprNode::Kind::List:
             return node.head().empty() ? std::string("a list") : "(" + std::string(node.head());
         case SexprNode::Kind::Symbol:
-            return "the word " + node.text;
+            return "the word " + std::string(node.text);
         case SexprNode::Kind::Number:
-            return "the number " + node.text;
+            return "the number " + std::string(node.text);
         case SexprNode::Kind::String:
             return "a text";
     }
@@ -422,10 +422,10 @@ std::int32_t wholeNumber(const SexprNode& value, std::string_view field, std::in
         failAt(value, "(" + std::string(field) + ") needs a whole number, not " + describe(value));
     }
     std::int64_t number = 0;
-    const auto [end, error] =
-        std::from_chars(value.text.data(), value.text.data() + value.text.size(), number);
+    const auto [end, error] = std::from_chars(
+        value.text.data(), value.text.data() + std::string(value.text).size(), number);
     if (error != std::errc() || number < low || number > high) {
-        failAt(value, "(" + std::string(field) + ") is " + value.text + ", outside " +
+        failAt(value, "(" + std::string(field) + ") is " + std::string(value.text) + ", outside " +
                           numberText(low) + " to " + numberText(high));
     }
     return static_cast<std::int32_t>(number);
@@ -454,7 +454,7 @@ std::string textOf(const SexprNode& field) {
     if (value.kind != SexprNode::Kind::String) {
         failAt(value, elementName(field) + " needs a quoted text, not " + describe(value));
     }
-    return value.text;
+    return std::string(value.text);
 }
 
 int hexDigit(char c) {
@@ -536,8 +536,8 @@ std::uint8_t lengthByte(const SexprNode* explicitLength, std::size_t textSize,
         static_cast<std::size_t>(length) == textSize ||
         (length > static_cast<std::int32_t>(kTextCapacity) && textSize == kTextCapacity);
     if (!fits) {
-        failAt(value, "(" + std::string(field) + ") is " + value.text + " for a text of " +
-                          numberText(static_cast<std::int64_t>(textSize)) +
+        failAt(value, "(" + std::string(field) + ") is " + std::string(value.text) +
+                          " for a text of " + numberText(static_cast<std::int64_t>(textSize)) +
                           " bytes; it may differ only above 13, for a text of 13 bytes");
     }
     return static_cast<std::uint8_t>(length);
@@ -615,7 +615,7 @@ TextComponent readComponent(const SexprNode& node) {
         failAt(node.items.size() < 2 ? node : node.items[1],
                "(component) needs its name as a quoted text first");
     }
-    const std::string& name = node.items[1].text;
+    const std::string name(node.items[1].text);
     requireTextFits(node.items[1], name, "a name");
     const SexprNode* nameLength = nullptr;
     std::vector<CarriedRun> runs;
@@ -669,7 +669,7 @@ std::vector<TextComponent> readRoot(const SexprNode& root) {
     }
     const SexprNode& version = onlyValue(root.items[1]);
     if (wholeNumber(version, "version", 0, 1'000'000) != kLibraryTextVersion) {
-        failAt(version, "version " + version.text +
+        failAt(version, "version " + std::string(version.text) +
                             " of the library text is not known; this "
                             "program reads version " +
                             std::to_string(kLibraryTextVersion));

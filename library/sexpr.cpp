@@ -32,7 +32,7 @@ std::vector<const SexprNode*> SexprNode::children(std::string_view name) const {
 }
 
 std::string SexprResult::message() const {
-    if (root) {
+    if (root != nullptr) {
         return {};
     }
     return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + error;
@@ -149,9 +149,29 @@ private:
         }
         return true;
     }
-    bool append(SexprNode node);
+    bool append(const SexprNode& node, std::size_t first = 0, std::size_t count = 0);
+    bool closeList();
     bool readString(SexprNode& node);
     bool readAtom(SexprNode& node);
+
+    /// A finished node waiting for its list to close; a list carries where its items went.
+    struct Pending {
+        SexprNode node;
+        std::size_t first = 0;
+        std::size_t count = 0;
+    };
+    /// A list still open: where it starts and where its items begin among the pending nodes.
+    struct OpenList {
+        int line;
+        int column;
+        std::size_t firstPending;
+    };
+    /// Where a list's items lie in the result's nodes, for the pass that points it at them.
+    struct Placement {
+        std::size_t list;
+        std::size_t first;
+        std::size_t count;
+    };
 
     std::string_view in_;
     const SexprLimits& limits_;
@@ -160,37 +180,80 @@ private:
     int line_ = 1;
     int column_ = 1;
     std::size_t nodes_ = 0;
-    // The lists still open, outermost first. A finished list moves into its parent.
-    std::vector<SexprNode> open_;
+    // The lists still open, outermost first, and the items read for them so far, in order. A
+    // list that closes moves its items side by side into the result's nodes and becomes an item
+    // of its parent, so every list's items end up next to each other. Items are pointed at
+    // their places once all nodes are in, when the array no longer grows.
+    std::vector<OpenList> open_;
+    std::vector<Pending> pending_;
+    std::vector<Placement> placements_;
     SexprResult result_;
 };
 
-bool Parser::append(SexprNode node) {
-    SexprNode& parent = open_.back();
-    if (parent.items.size() >= limits_.maxListItems) {
+bool Parser::append(const SexprNode& node, std::size_t first, std::size_t count) {
+    if (pending_.size() - open_.back().firstPending >= limits_.maxListItems) {
         fail("a list with more than " + std::to_string(limits_.maxListItems) + " elements",
              node.line, node.column);
         return false;
     }
-    parent.items.push_back(std::move(node));
+    pending_.push_back({node, first, count});
+    return true;
+}
+
+bool Parser::closeList() {
+    const OpenList list = open_.back();
+    open_.pop_back();
+    std::vector<SexprNode>& nodes = result_.nodes;
+    const std::size_t first = nodes.size();
+    for (std::size_t i = list.firstPending; i < pending_.size(); ++i) {
+        const Pending& item = pending_[i];
+        if (item.node.isList()) placements_.push_back({nodes.size(), item.first, item.count});
+        nodes.push_back(item.node);
+    }
+    const std::size_t count = pending_.size() - list.firstPending;
+    pending_.resize(list.firstPending);
+    SexprNode done;
+    done.line = list.line;
+    done.column = list.column;
+    if (!open_.empty()) return append(done, first, count);
+    placements_.push_back({nodes.size(), first, count});
+    nodes.push_back(done);
+    for (const Placement& placed : placements_) {
+        nodes[placed.list].items =
+            std::span<const SexprNode>(nodes.data() + placed.first, placed.count);
+    }
+    result_.root = &nodes.back();
     return true;
 }
 
 bool Parser::readString(SexprNode& node) {
     node.kind = SexprNode::Kind::String;
     advance();  // the opening quote
+    // A text without escapes is a view of the input; the first escape moves what was read so far
+    // into the decoded store, where the rest of the text is decoded.
+    const std::size_t start = pos_;
+    std::vector<char>& decoded = result_.decoded;
+    bool escaped = false;
+    std::size_t decodedStart = 0;
+    std::size_t size = 0;
+    const auto put = [&](char c) {
+        decoded.push_back(c);
+        ++size;
+    };
     while (true) {
         if (pos_ >= in_.size()) {
             fail("the text that starts here has no closing quote", node.line, node.column);
             return false;
         }
-        if (node.text.size() >= limits_.maxTokenBytes) {
+        if (size >= limits_.maxTokenBytes) {
             fail("a text longer than " + std::to_string(limits_.maxTokenBytes) + " bytes",
                  node.line, node.column);
             return false;
         }
         const char c = peek();
         if (c == '"') {
+            node.text = escaped ? std::string_view(decoded.data() + decodedStart, size)
+                                : in_.substr(start, size);
             advance();
             return true;
         }
@@ -202,9 +265,21 @@ bool Parser::readString(SexprNode& node) {
                      line_, column_);
                 return false;
             }
-            node.text.push_back(c);
+            if (escaped) {
+                put(c);
+            } else {
+                ++size;
+            }
             advance();
             continue;
+        }
+        if (!escaped) {
+            // Decoded texts are never longer than their quoted form, so the input from this text
+            // on bounds the store, and reserving that once keeps earlier views valid.
+            if (decoded.capacity() == 0) decoded.reserve(in_.size() - start);
+            escaped = true;
+            decodedStart = decoded.size();
+            decoded.insert(decoded.end(), in_.data() + start, in_.data() + pos_);
         }
         const int escapeLine = line_;
         const int escapeColumn = column_;
@@ -218,28 +293,28 @@ bool Parser::readString(SexprNode& node) {
         switch (e) {
             case '"':
             case '\\':
-                node.text.push_back(e);
+                put(e);
                 break;
             case 'n':
-                node.text.push_back('\n');
+                put('\n');
                 break;
             case 'r':
-                node.text.push_back('\r');
+                put('\r');
                 break;
             case 't':
-                node.text.push_back('\t');
+                put('\t');
                 break;
             case 'a':
-                node.text.push_back('\a');
+                put('\a');
                 break;
             case 'b':
-                node.text.push_back('\b');
+                put('\b');
                 break;
             case 'f':
-                node.text.push_back('\f');
+                put('\f');
                 break;
             case 'v':
-                node.text.push_back('\v');
+                put('\v');
                 break;
             case 'x': {
                 int value = 0;
@@ -253,7 +328,7 @@ bool Parser::readString(SexprNode& node) {
                     fail("\\x without hexadecimal digits", escapeLine, escapeColumn);
                     return false;
                 }
-                node.text.push_back(static_cast<char>(value));
+                put(static_cast<char>(value));
                 break;
             }
             default:
@@ -269,7 +344,7 @@ bool Parser::readString(SexprNode& node) {
                         fail("an octal escape above 255", escapeLine, escapeColumn);
                         return false;
                     }
-                    node.text.push_back(static_cast<char>(value));
+                    put(static_cast<char>(value));
                     break;
                 }
                 fail(std::string("an unknown escape \\") + e, escapeLine, escapeColumn);
@@ -293,7 +368,7 @@ bool Parser::readAtom(SexprNode& node) {
         }
         advance();
     }
-    node.text.assign(in_.substr(start, pos_ - start));
+    node.text = in_.substr(start, pos_ - start);
     if (!looksNumeric(node.text)) {
         node.kind = SexprNode::Kind::Symbol;
         return true;
@@ -336,14 +411,14 @@ SexprResult Parser::run() {
             if (open_.empty()) {
                 break;
             }
-            const SexprNode& innermost = open_.back();
+            const OpenList& innermost = open_.back();
             fail("the input ends before the list opened at line " + std::to_string(innermost.line) +
                      ", column " + std::to_string(innermost.column) + " is closed",
                  line_, column_);
             break;
         }
         const char c = peek();
-        if (open_.empty() && result_.root) {
+        if (open_.empty() && result_.root != nullptr) {
             fail("more after the end of the expression", line_, column_);
             break;
         }
@@ -356,10 +431,7 @@ SexprResult Parser::run() {
             if (!countNode(line_, column_)) {
                 break;
             }
-            SexprNode list;
-            list.line = line_;
-            list.column = column_;
-            open_.push_back(std::move(list));
+            open_.push_back({line_, column_, pending_.size()});
             advance();
         } else if (c == ')') {
             if (open_.empty()) {
@@ -367,11 +439,7 @@ SexprResult Parser::run() {
                 break;
             }
             advance();
-            SexprNode done = std::move(open_.back());
-            open_.pop_back();
-            if (open_.empty()) {
-                result_.root = std::move(done);
-            } else if (!append(std::move(done))) {
+            if (!closeList()) {
                 break;
             }
         } else {
@@ -386,13 +454,14 @@ SexprResult Parser::run() {
             atom.line = line_;
             atom.column = column_;
             const bool ok = c == '"' ? readString(atom) : readAtom(atom);
-            if (!ok || !append(std::move(atom))) {
+            if (!ok || !append(atom)) {
                 break;
             }
         }
     }
     if (failed()) {
-        result_.root.reset();
+        result_.root = nullptr;
+        result_.nodes.clear();
     }
     return std::move(result_);
 }

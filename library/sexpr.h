@@ -1,21 +1,25 @@
 #pragma once
 
+#include <concepts>
 #include <cstddef>
-#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 /// One node of an s-expression: a list of nodes, or an atom. Atoms keep their text; a number is
 /// an atom whose text reads as a decimal number, and also carries its value. `line` and `column`
-/// (both from 1) say where the node starts, so callers can point at a bad value.
+/// (both from 1) say where the node starts, so callers can point at a bad value. A node is a view:
+/// its text points into the input it was read from (or, for a quoted text with escapes, into the
+/// result's own store of decoded texts) and its items into the result's array of nodes, so it is
+/// valid as long as both the input and the `SexprResult` are.
 struct SexprNode {
     enum class Kind { List, Symbol, Number, String };
 
     Kind kind = Kind::List;
-    std::string text;
+    std::string_view text;
     double number = 0.0;
-    std::vector<SexprNode> items;
+    std::span<const SexprNode> items;
     int line = 1;
     int column = 1;
 
@@ -51,21 +55,37 @@ struct SexprSyntax {
     bool asciiTexts = false;
 };
 
-/// A parse that either produced one top-level list or says why not, with the place.
+/// A parse that either produced one top-level list or says why not, with the place. It owns
+/// the nodes and the decoded texts its root views, so it moves but does not copy.
 struct SexprResult {
-    std::optional<SexprNode> root;
+    const SexprNode* root = nullptr;
     std::string error;
     int line = 0;
     int column = 0;
+    /// Every node, each list's items side by side, the root last.
+    std::vector<SexprNode> nodes;
+    /// The texts of quoted strings that held escapes, decoded; reserved once, so never moved.
+    std::vector<char> decoded;
 
-    explicit operator bool() const { return root.has_value(); }
+    SexprResult() = default;
+    SexprResult(SexprResult&&) = default;
+    SexprResult& operator=(SexprResult&&) = default;
+    SexprResult(const SexprResult&) = delete;
+    SexprResult& operator=(const SexprResult&) = delete;
+
+    explicit operator bool() const { return root != nullptr; }
     /// "line L, column C: error", or empty on success.
     std::string message() const;
 };
 
-/// Reads exactly one parenthesised list from `input` (surrounding blanks allowed). Quoted strings
-/// take the escapes \" \\ \n \r \t \a \b \f \v, \xHH and up to three octal digits; any other
-/// escape is an error. Nesting is handled without recursion, so the depth limit, not the stack,
-/// bounds it. Throws nothing: running out of memory is reported like any other failure.
+/// Reads exactly one parenthesised list from `input` (surrounding blanks allowed), whose bytes
+/// the result's nodes view. Quoted strings take the escapes \" \\ \n \r \t \a \b \f \v, \xHH
+/// and up to three octal digits; any other escape is an error. Nesting is handled without
+/// recursion, so the depth limit, not the stack, bounds it. Throws nothing: running out of memory
+/// is reported like any other failure.
 SexprResult parseSexpr(std::string_view input, const SexprLimits& limits = {},
                        const SexprSyntax& syntax = {});
+/// A temporary string would be gone before its nodes are read, so it is refused at compile time.
+template <std::same_as<std::string> Text>
+SexprResult parseSexpr(Text&& input, const SexprLimits& limits = {},
+                       const SexprSyntax& syntax = {}) = delete;

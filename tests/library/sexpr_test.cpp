@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -33,7 +34,8 @@ struct AtomCase {
 class SexprAtom : public testing::TestWithParam<AtomCase> {};
 
 TEST_P(SexprAtom, IsReadAsItsKindAndText) {
-    const SexprResult r = parseSexpr(std::string("(x ") + GetParam().input + ")");
+    const std::string input = std::string("(x ") + GetParam().input + ")";
+    const SexprResult r = parseSexpr(input);
     ASSERT_TRUE(r) << r.message();
     ASSERT_EQ(r.root->items.size(), 2u);
     EXPECT_EQ(r.root->items[1].kind, GetParam().kind);
@@ -155,7 +157,10 @@ TEST(Sexpr, TakesRawBytesInTextsUnlessAsciiIsAskedFor) {
     EXPECT_TRUE(parseSexpr("(a \"x\\ty\\xe9\")", {}, {.asciiTexts = true}));
 }
 
-TEST(Sexpr, TakesTheDeepestNestingAllowed) { EXPECT_TRUE(parseSexpr(nested(64))); }
+TEST(Sexpr, TakesTheDeepestNestingAllowed) {
+    const std::string input = nested(64);
+    EXPECT_TRUE(parseSexpr(input));
+}
 
 // A reader that trusts its input reads past the end of a cut file; every cut must fail cleanly.
 TEST(Sexpr, EveryCutOfAFootprintFailsCleanly) {
@@ -172,5 +177,51 @@ TEST(Sexpr, EveryCutOfAFootprintFailsCleanly) {
         EXPECT_FALSE(r.error.empty());
     }
 }
+
+}  // namespace
+
+namespace {
+
+/// The tree written back with every text quoted raw, to compare whole trees in one string.
+std::string written(const SexprNode& node) {
+    if (node.isAtom()) {
+        return node.kind == SexprNode::Kind::String ? "\"" + std::string(node.text) + "\""
+                                                    : std::string(node.text);
+    }
+    std::string out = "(";
+    for (const SexprNode& item : node.items) {
+        if (out.size() > 1) out += ' ';
+        out += written(item);
+    }
+    return out + ")";
+}
+
+struct TreeCase {
+    const char* input;
+    const char* tree;
+};
+
+class SexprTree : public testing::TestWithParam<TreeCase> {};
+
+// Nodes view the input and the result's own arrays: every list must get exactly its own items
+// however deep and wide the nesting, and decoded texts (the ones with escapes) must stay intact
+// when many of them fill the store and after the result has moved.
+TEST_P(SexprTree, KeepsEveryItemInItsListAfterTheResultMoves) {
+    const std::string input = GetParam().input;
+    std::vector<SexprResult> moved;
+    for (int i = 0; i < 5; ++i) moved.push_back(parseSexpr(input));
+    for (const SexprResult& r : moved) {
+        ASSERT_TRUE(r) << r.message();
+        EXPECT_EQ(written(*r.root), GetParam().tree);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SexprTree,
+    testing::Values(TreeCase{"(a (b (c d) e) ((f)) () g)", "(a (b (c d) e) ((f)) () g)"},
+                    TreeCase{R"((t "x\ty" "plain" ("q\"\\" "\101\x42C") "" "\n"))",
+                             "(t \"x\ty\" \"plain\" (\"q\"\\\" \"ABC\") \"\" \"\n\")"},
+                    TreeCase{R"((a "\x41\x41\x41\x41" (b "\x42" (c "\x43\x43") "\x44") "\x45"))",
+                             R"((a "AAAA" (b "B" (c "CC") "D") "E"))"}));
 
 }  // namespace
