@@ -1,14 +1,20 @@
 // The command-line tool over many files, side by side with the least work the same answer needs:
-// `check` against loading the same files, `list` against opening each file of the folder and
-// reading its first 16 bytes, and `thumbnail` against loading the library it draws. Commands run
-// in-process through their library functions, with their output discarded, so both sides pay the
-// same costs for files and none for processes.
+// `check` against loading the same files and against checking them one after the other, `list`
+// against opening each file of the folder and reading its first 16 bytes (in-process, and as whole
+// processes against a bare program that does only that), `render` against writing its pictures'
+// bytes safely in one batch, and `thumbnail` against loading the library it draws. Commands run
+// in-process through their library functions, with their output discarded, unless said otherwise.
 
 #include "check_command.h"
 #include "console.h"
 #include "library.h"
+#include "library_check.h"
+#include "library_input.h"
 #include "list_command.h"
+#include "paired_timing.h"
 #include "primitive_factory.h"
+#include "render_command.h"
+#include "safe_batch.h"
 #include "thumbnail_command.h"
 
 #include <benchmark/benchmark.h>
@@ -29,7 +35,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-/// 200 components of 12 primitives, about 45 KB: a full library of the usual kind.
+/// 200 components of 12 primitives, 73,616 bytes: a full library of the usual kind.
 std::vector<std::uint8_t> fullLibraryImage() {
     Library library;
     PlainNameList names;
@@ -124,6 +130,31 @@ void loadRealLibraries(benchmark::State& state) { loadAll(state, folders().realF
 void checkRealLibraries(benchmark::State& state) { checkAll(state, folders().realFiles); }
 void loadThousandCopies(benchmark::State& state) { loadAll(state, folders().copies); }
 void checkThousandCopies(benchmark::State& state) { checkAll(state, folders().copies); }
+
+// The parallel check of 1,000 files against the same check of each file one after the other on
+// one thread, and against loading them alone.
+void checkAgainstFloors(benchmark::State& state) {
+    NullConsole sink;
+    const std::vector<std::string>& files = folders().copies;
+    const CheckOptions options{files, false};
+    timeAgainstFloors(
+        state, [&] { benchmark::DoNotOptimize(runCheck(options, sink.console)); },
+        {{"vs_serial_check",
+          [&] {
+              for (const std::string& file : files) {
+                  const FileRead read = readWholeFile(file);
+                  benchmark::DoNotOptimize(checkLibraryImage(read.bytes).findings.size());
+              }
+          }},
+         {"vs_load", [&] {
+              for (const std::string& file : files) {
+                  Library library;
+                  PlainNameList names;
+                  benchmark::DoNotOptimize(library.load(file, names));
+              }
+          }}});
+    state.counters["files"] = static_cast<double>(files.size());
+}
 
 // The least any listing must do: walk the folder, open each entry, read 16 bytes, close it.
 void openReadCloseLoop(benchmark::State& state) {
@@ -220,6 +251,59 @@ void thumbnailProcess(benchmark::State& state) {
     }
 }
 
+/// Runs `words` as a process with its output going nowhere, and waits for it.
+bool runProcess(std::vector<std::string> words) {
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int started = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) return false;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// `cobble list` of 10,000 files as a whole process, start and end included, against the bare
+// program that opens each file and reads 16 bytes.
+void listProcessAgainstBareLoop(benchmark::State& state) {
+    const std::string folder = (folders().root / "many").string();
+    timeAgainstFloors(state,
+                      [&] {
+                          runProcess({COBBLE_PATH, "list", folder});
+                      },
+                      {{"vs_bare_loop", [&] {
+                            runProcess({BARE_LIST_PATH, folder});
+                        }}});
+}
+
+// `cobble render --format png` of a whole library, against writing the same picture files
+// safely in one batch; "ms_per_component" is the render's time for each picture.
+void renderAgainstBatchedSafeWrite(benchmark::State& state) {
+    const fs::path library = fs::path(SHARED_LIBRARIES_DIR) / "KC_DIP.LIB";
+    if (!fs::exists(library)) {
+        state.SkipWithError("the shared libraries are not there");
+        return;
+    }
+    NullConsole sink;
+    RenderOptions options;
+    options.library = library.string();
+    options.outDirectory = (folders().root / "pictures").string();
+    runRender(options, sink.console);
+    const std::vector<BatchFile> files = filesUnder(options.outDirectory);
+    timeAgainstFloors(state, [&] { benchmark::DoNotOptimize(runRender(options, sink.console)); },
+                      {{"vs_batched_safe_write", [&] { writeSafelyInOneBatch(files); }}});
+    state.counters["components"] = static_cast<double>(files.size());
+    // The wall time of the product's iterations over the pictures made in them.
+    state.counters["ms_per_component"] = benchmark::Counter(
+        static_cast<double>(files.size()) * 1e-3,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 }  // namespace
 
 BENCHMARK(loadRealLibraries)->Unit(benchmark::kMicrosecond);
@@ -228,6 +312,9 @@ BENCHMARK(loadThousandCopies)->Unit(benchmark::kMillisecond);
 BENCHMARK(checkThousandCopies)->Unit(benchmark::kMillisecond);
 BENCHMARK(openReadCloseLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(listTenThousand)->Unit(benchmark::kMillisecond);
+BENCHMARK(checkAgainstFloors)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(listProcessAgainstBareLoop)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(renderAgainstBatchedSafeWrite)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(thumbnailRealLibraries)
     ->Arg(128)
     ->Arg(256)

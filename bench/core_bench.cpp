@@ -1,19 +1,27 @@
 // Loading and saving a full library (200 components, records up to the last index the format
-// can address), side by side with only reading and writing the same bytes; and checking library
-// images beside loading the same images, since a check must cost little more than the load.
+// can address), side by side with only reading and writing the same bytes; each timed in the same
+// run against a floor of its own: the load against reading the file alone and against reading it
+// with a minimal decode into plain structs, the save in a folder of 1,000 files against an
+// equally safe write of the same bytes (a new file, written, flushed, renamed over the target,
+// the folder flushed). And checking library images beside loading the same images, since a check
+// must cost little more than the load.
 
 #include "library.h"
 #include "library_check.h"
+#include "paired_timing.h"
 #include "primitive_factory.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -51,9 +59,15 @@ struct Files {
         const SaveResult saved = fullLibrary()->save(source.string());
         if (!saved) std::fprintf(stderr, "%s\n", saved.reason.c_str());
         bytes = *readFilePrefix(source.string(), kMaxUsefulFileSize);
+        // A folder of 1,000 libraries, in which saves replace one of them.
+        crowded = directory / "crowded";
+        fs::create_directories(crowded);
+        for (int i = 0; i < 1000; ++i) {
+            fs::copy_file(source, crowded / ("LIB" + std::to_string(i) + ".LIB"));
+        }
     }
     ~Files() { fs::remove_all(directory); }
-    fs::path directory, source, target;
+    fs::path directory, source, target, crowded;
     std::vector<std::uint8_t> bytes;
 };
 
@@ -116,6 +130,95 @@ void save(benchmark::State& state) {
         benchmark::DoNotOptimize(library.save(files().target.string()).saved);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files().bytes.size()));
+}
+
+/// The whole file, read with one call, as the least any load must do.
+std::vector<std::uint8_t> readAll(const fs::path& path) {
+    std::vector<std::uint8_t> data;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return data;
+    struct stat info {};
+    ::fstat(fd, &info);
+    data.resize(static_cast<std::size_t>(info.st_size));
+    const ssize_t n = ::read(fd, data.data(), data.size());
+    data.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    ::close(fd);
+    return data;
+}
+
+// A minimal decode, written apart from the loader: the directory's used slots, each with its
+// records copied into plain structs by the type byte's size, bounds checked, nothing else.
+struct PlainPrimitive {
+    std::array<std::uint8_t, 32> bytes;
+};
+struct PlainComponent {
+    std::array<std::uint8_t, 32> entry;
+    std::vector<PlainPrimitive> primitives;
+};
+
+std::vector<PlainComponent> minimalDecode(const std::vector<std::uint8_t>& file) {
+    std::vector<PlainComponent> components;
+    const auto signed16 = [&](std::size_t at) {
+        return static_cast<std::int16_t>(file[at] | file[at + 1] << 8);
+    };
+    for (std::size_t slot = 0; slot < 200; ++slot) {
+        const std::size_t at = 16 + 32 * slot;
+        if (at + 32 > file.size()) break;
+        const int first = signed16(at + 20);
+        const int count = signed16(at + 18);
+        if (first < 0 || count < 0) continue;
+        PlainComponent& component = components.emplace_back();
+        std::memcpy(component.entry.data(), file.data() + at, 32);
+        component.primitives.reserve(static_cast<std::size_t>(count));
+        std::size_t position = static_cast<std::size_t>(first) * 16;
+        for (int i = 0; i < count && position + 16 <= file.size(); ++i) {
+            const std::uint8_t type = file[position + 1];
+            const std::size_t size = type == 3 || type == 6 ? 32 : 16;
+            if (position + size > file.size()) break;
+            PlainPrimitive& primitive = component.primitives.emplace_back();
+            std::memcpy(primitive.bytes.data(), file.data() + position, size);
+            position += size;
+        }
+    }
+    return components;
+}
+
+void loadAgainstFloors(benchmark::State& state) {
+    const fs::path& source = files().source;
+    timeAgainstFloors(
+        state,
+        [&] {
+            Library library;
+            PlainNameList names;
+            library.load(source.string(), names);
+            benchmark::DoNotOptimize(library.size());
+        },
+        {{"vs_read", [&] { benchmark::DoNotOptimize(readAll(source).size()); }},
+         {"vs_decode", [&] { benchmark::DoNotOptimize(minimalDecode(readAll(source)).size()); }}});
+}
+
+/// `bytes` put in place of `target` as safely as a save must: a new file beside it, written,
+/// flushed, renamed over the target, and the folder flushed so that the rename lasts.
+void safeWrite(const fs::path& target, const std::vector<std::uint8_t>& bytes) {
+    const fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".new");
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    benchmark::DoNotOptimize(::write(fd, bytes.data(), bytes.size()));
+    ::fsync(fd);
+    ::close(fd);
+    std::rename(temporary.c_str(), target.c_str());
+    const int folder = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ::fsync(folder);
+    ::close(folder);
+}
+
+void saveAgainstSafeWrite(benchmark::State& state) {
+    Library library;
+    PlainNameList names;
+    library.load(files().source.string(), names);
+    const fs::path saved = files().crowded / "LIB1.LIB";
+    const fs::path written = files().crowded / "LIB2.LIB";
+    timeAgainstFloors(state, [&] { benchmark::DoNotOptimize(library.save(saved.string()).saved); },
+                      {{"vs_safe_write", [&] { safeWrite(written, files().bytes); }}});
 }
 
 void buildImage(benchmark::State& state) {
@@ -214,6 +317,8 @@ BENCHMARK(rawWrite)->Unit(benchmark::kMicrosecond);
 BENCHMARK(rawWriteDurable)->Unit(benchmark::kMicrosecond);
 BENCHMARK(save)->Unit(benchmark::kMicrosecond);
 BENCHMARK(buildImage)->Unit(benchmark::kMicrosecond);
+BENCHMARK(loadAgainstFloors)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(saveAgainstSafeWrite)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -1,10 +1,15 @@
-// Exporting the three shared libraries (283 components) as KiCad footprint libraries, side by
-// side with writing the same file bytes, already in memory, through the same atomic writer.
+// Exporting the three shared libraries (283 components) as KiCad footprint libraries, against
+// writing the same file bytes, already in memory, safely in one batch per folder (a floor written
+// apart from the product's writer); and importing KiCad's largest footprint folder.
 
 #include "component_file_names.h"
 #include "file_io.h"
+#include "footprint_import.h"
+#include "footprint_reader.h"
 #include "library.h"
 #include "library_export.h"
+#include "paired_timing.h"
+#include "safe_batch.h"
 
 #include <benchmark/benchmark.h>
 
@@ -44,56 +49,26 @@ Shared& shared() {
     return instance;
 }
 
-void BM_ExportSharedLibraries(benchmark::State& state) {
-    Shared& s = shared();
-    if (s.components == 0) {
-        state.SkipWithError("the shared libraries are not there");
-        return;
-    }
-    for (auto _ : state) {
-        for (const auto& [name, library] : s.libraries) {
-            const auto result = exportLibraryToKicad(*library, name, s.directory.string(), {});
-            if (!result) state.SkipWithError(result.reason.c_str());
-        }
-    }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * s.components));
-}
-BENCHMARK(BM_ExportSharedLibraries)->Unit(benchmark::kMillisecond);
-
-void BM_WriteTheSameBytes(benchmark::State& state) {
-    Shared& s = shared();
-    if (s.components == 0) {
-        state.SkipWithError("the shared libraries are not there");
-        return;
-    }
-    struct File {
-        std::string path;
-        std::string text;
-    };
-    std::vector<File> files;
+void exportAll(benchmark::State& state, const Shared& s) {
     for (const auto& [name, library] : s.libraries) {
-        const fs::path folder = s.directory / (name + ".pretty");
-        fs::create_directories(folder);
-        std::vector<std::string> names;
-        for (const auto& component : library->components()) {
-            names.push_back(component->displayName());
-        }
-        const auto stems = componentFileNames(names);
-        for (std::size_t i = 0; i < library->size(); ++i) {
-            files.push_back({(folder / (stems[i] + ".kicad_mod")).string(),
-                             exportFootprint(*library->components()[i], {}).text});
-        }
+        const auto result = exportLibraryToKicad(*library, name, s.directory.string(), {});
+        if (!result) state.SkipWithError(result.reason.c_str());
     }
-    for (auto _ : state) {
-        for (const File& file : files) {
-            const std::span<const std::uint8_t> bytes(
-                reinterpret_cast<const std::uint8_t*>(file.text.data()), file.text.size());
-            if (!writeFileAtomically(file.path, bytes)) state.SkipWithError("write failed");
-        }
-    }
-    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * s.components));
 }
-BENCHMARK(BM_WriteTheSameBytes)->Unit(benchmark::kMillisecond);
+
+void BM_ExportAgainstBatchedSafeWrite(benchmark::State& state) {
+    Shared& s = shared();
+    if (s.components == 0) {
+        state.SkipWithError("the shared libraries are not there");
+        return;
+    }
+    exportAll(state, s);
+    const std::vector<BatchFile> files = filesUnder(s.directory);
+    timeAgainstFloors(state, [&] { exportAll(state, s); },
+                      {{"vs_batched_safe_write", [&] { writeSafelyInOneBatch(files); }}});
+    state.counters["files"] = static_cast<double>(files.size());
+}
+BENCHMARK(BM_ExportAgainstBatchedSafeWrite)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The export's own share: the texts alone, no file.
 void BM_FootprintTextsOnly(benchmark::State& state) {
@@ -108,6 +83,28 @@ void BM_FootprintTextsOnly(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * s.components));
 }
 BENCHMARK(BM_FootprintTextsOnly)->Unit(benchmark::kMillisecond);
+
+// Reading and converting every footprint of KiCad's largest footprint folder, as an import does.
+void BM_ImportLargestFootprintFolder(benchmark::State& state) {
+    const fs::path folder = "/usr/share/kicad/footprints/Package_DFN_QFN.pretty";
+    std::vector<std::string> paths;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".kicad_mod") paths.push_back(entry.path().string());
+    }
+    if (paths.empty()) {
+        state.SkipWithError("KiCad's footprints are not installed");
+        return;
+    }
+    for (auto _ : state) {
+        for (const std::string& path : paths) {
+            const FootprintReadResult read = readFootprintFile(path);
+            if (read) benchmark::DoNotOptimize(importFootprint(*read.footprint, "PART"));
+        }
+    }
+    state.counters["footprints"] = static_cast<double>(paths.size());
+}
+BENCHMARK(BM_ImportLargestFootprintFolder)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

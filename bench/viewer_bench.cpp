@@ -1,29 +1,28 @@
-// Painting a component into a 517 x 463 image through the viewer, side by side with issuing the
-// same QPainter calls directly from a prepared list, so that the difference is the viewer's own
-// cost: fitting, field decoding, the painters, the stroke font and the canvas.
+// Painting a component into a 517 x 463 image through the viewer, against a floor that knows
+// nothing of the viewer's calls, in the same run: one QPainter call per primitive (a line per
+// track and string, an arc, a rectangle or an ellipse per pad, via and fill), so that the ratio
+// shows the viewer's own cost (fitting, field decoding, the painters, the stroke font, the canvas)
+// and any call it need not make.
 // Components: the largest of the sample libraries, and a made-up one of 2,000 primitives.
 
 #include "component_viewer.h"
 #include "library.h"
+#include "paired_timing.h"
 #include "primitive_factory.h"
 #include "qpainter_canvas.h"
-#include "recording_canvas.h"
+#include "view_transform.h"
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QPolygon>
 #include <QRect>
-#include <QRectF>
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <filesystem>
 #include <memory>
-#include <numbers>
+#include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 namespace {
@@ -86,124 +85,6 @@ std::unique_ptr<Component> madeUp() {
     return component;
 }
 
-// One QPainter call with its arguments, ready to issue.
-struct SetPen {
-    QPen pen;
-};
-struct SetBrush {
-    QBrush brush;
-};
-struct FillRect {
-    QRect rect;
-    QColor colour;
-};
-struct DrawEllipse {
-    QRect rect;
-};
-struct DrawPolygon {
-    QPolygon polygon;
-};
-struct DrawArc {
-    QRectF rect;
-    int start;
-    int span;
-};
-struct DrawLine {
-    QLine line;
-};
-struct DrawPoint {
-    QPoint point;
-};
-using QtCall = std::variant<SetPen, SetBrush, FillRect, DrawEllipse, DrawPolygon, DrawArc, DrawLine,
-                            DrawPoint>;
-
-QPen qpen(const Pen& pen) {
-    if (pen.kind == PenKind::Outline) return QPen(QColor::fromRgb(pen.colour), 1);
-    return QPen(QBrush(QColor::fromRgb(pen.colour)), std::max(pen.width, 0), Qt::SolidLine,
-                Qt::RoundCap, Qt::RoundJoin);
-}
-
-/// Works out beforehand the calls QPainterCanvas makes for each recorded operation.
-class Translator {
-public:
-    explicit Translator(std::vector<QtCall>& calls) : calls_(calls) {}
-
-    void operator()(const FillRectOp& o) {
-        const PixelRect& r = o.rect;
-        if (r.right <= r.left || r.bottom <= r.top) return;
-        calls_.push_back(FillRect{QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1)),
-                                  QColor::fromRgb(o.colour)});
-    }
-    void operator()(const SelectPenOp& o) {
-        if (!(o.pen == pen_)) calls_.push_back(SetPen{qpen(o.pen)});
-        pen_ = o.pen;
-    }
-    void operator()(const SelectBrushOp& o) {
-        if (!(o.brush == brush_)) {
-            calls_.push_back(SetBrush{QBrush(QColor::fromRgb(o.brush.colour))});
-        }
-        brush_ = o.brush;
-    }
-    void operator()(const EllipseOp& o) {
-        const QRect r =
-            QRect(QPoint(o.box.left, o.box.top), QPoint(o.box.right, o.box.bottom)).normalized();
-        if (r.width() <= 1 || r.height() <= 1) return;
-        calls_.push_back(DrawEllipse{QRect(r.topLeft(), r.bottomRight() - QPoint(2, 2))});
-    }
-    void operator()(const PolygonOp& o) {
-        QPolygon polygon;
-        for (const PixelPoint& p : o.points) polygon << QPoint(p.x, p.y);
-        calls_.push_back(DrawPolygon{polygon});
-    }
-    void operator()(const ArcOp& o) {
-        const double cx = (o.box.left + o.box.right) / 2.0;
-        const double cy = (o.box.top + o.box.bottom) / 2.0;
-        const auto angle = [&](PixelPoint p) {
-            return std::atan2(cy - p.y, p.x - cx) * 180.0 / std::numbers::pi;
-        };
-        const double from = angle(o.start);
-        double span = angle(o.end) - from;
-        while (span <= 0) span += 360;
-        calls_.push_back(DrawArc{
-            QRectF(o.box.left, o.box.top, o.box.right - o.box.left, o.box.bottom - o.box.top),
-            static_cast<int>(std::lround(from * 16)), static_cast<int>(std::lround(span * 16))});
-    }
-    void operator()(const MoveToOp& o) { at_ = o.point; }
-    void operator()(const LineToOp& o) {
-        if (o.point == at_) {
-            calls_.push_back(DrawPoint{QPoint(at_.x, at_.y)});
-        } else {
-            calls_.push_back(DrawLine{QLine(at_.x, at_.y, o.point.x, o.point.y)});
-        }
-        at_ = o.point;
-    }
-
-private:
-    std::vector<QtCall>& calls_;
-    Pen pen_;
-    Brush brush_;
-    PixelPoint at_;
-};
-
-std::vector<QtCall> qtCalls(const std::vector<CanvasOp>& ops) {
-    std::vector<QtCall> calls;
-    Translator translator(calls);
-    for (const CanvasOp& op : ops) std::visit(translator, op);
-    return calls;
-}
-
-struct Issue {
-    QPainter& p;
-    void operator()(const SetPen& c) const { p.setPen(c.pen); }
-    void operator()(const SetBrush& c) const { p.setBrush(c.brush); }
-    void operator()(const FillRect& c) const { p.fillRect(c.rect, c.colour); }
-    void operator()(const DrawEllipse& c) const { p.drawEllipse(c.rect); }
-    void operator()(const DrawPolygon& c) const { p.drawPolygon(c.polygon); }
-    void operator()(const DrawArc& c) const { p.drawArc(c.rect, c.start, c.span); }
-    void operator()(const DrawLine& c) const { p.drawLine(c.line); }
-    void operator()(const DrawPoint& c) const { p.drawPoint(c.point); }
-};
-
 void viewerPaint(benchmark::State& state, const Component* component) {
     if (!component) {
         state.SkipWithError("no sample libraries");
@@ -221,27 +102,84 @@ void viewerPaint(benchmark::State& state, const Component* component) {
     state.counters["primitives"] = component->primitiveCount();
 }
 
-void barePaint(benchmark::State& state, const Component* component) {
+/// One QPainter call for each primitive, its coordinates mapped by the same fit.
+void onePainterCallEach(QPainter& painter, const Component& component, const ViewTransform& t) {
+    painter.fillRect(0, 0, kWidth, kHeight, QColor(0xAA, 0xAA, 0xAA));
+    painter.setPen(QPen(Qt::yellow, 1));
+    painter.setBrush(QBrush(Qt::red));
+    for (const Primitive& primitive : component.primitives()) {
+        const auto kind = primitive.kind();
+        if (!kind) continue;
+        switch (*kind) {
+            case PrimitiveType::Arc: {
+                const ArcFields a = primitive.arc();
+                const int r = t.scaled(a.radius);
+                painter.drawArc(t.deviceX(a.x) - r, t.deviceY(a.y) - r, 2 * r, 2 * r, 0, 90 * 16);
+                break;
+            }
+            case PrimitiveType::Fill: {
+                const FillFields f = primitive.fill();
+                painter.fillRect(QRect(QPoint(t.deviceX(f.x1), t.deviceY(f.y2)),
+                                       QPoint(t.deviceX(f.x2), t.deviceY(f.y1))),
+                                 Qt::red);
+                break;
+            }
+            case PrimitiveType::Pad: {
+                const PadFields d = primitive.pad();
+                const QRect box(t.deviceX(d.x) - t.scaled(d.xSize) / 2,
+                                t.deviceY(d.y) - t.scaled(d.ySize) / 2, t.scaled(d.xSize),
+                                t.scaled(d.ySize));
+                if (d.shape == 1) {
+                    painter.drawEllipse(box);
+                } else {
+                    painter.drawRect(box);
+                }
+                break;
+            }
+            case PrimitiveType::Track: {
+                const TrackFields k = primitive.track();
+                painter.drawLine(t.deviceX(k.x1), t.deviceY(k.y1), t.deviceX(k.x2),
+                                 t.deviceY(k.y2));
+                break;
+            }
+            case PrimitiveType::String: {
+                const StringFields g = primitive.string();
+                painter.drawLine(t.deviceX(g.x), t.deviceY(g.y),
+                                 t.deviceX(g.x + g.height * g.textLength), t.deviceY(g.y));
+                break;
+            }
+            case PrimitiveType::Via: {
+                const ViaFields v = primitive.via();
+                const int r = t.scaled(v.diameter) / 2;
+                painter.drawEllipse(t.deviceX(v.x) - r, t.deviceY(v.y) - r, 2 * r, 2 * r);
+                break;
+            }
+        }
+    }
+}
+
+void viewerAgainstOneCallPerPrimitive(benchmark::State& state, const Component* component) {
     if (!component) {
         state.SkipWithError("no sample libraries");
         return;
     }
     ComponentViewer viewer;
     viewer.setComponent(component);
-    RecordingCanvas recording;
-    viewer.paint(recording, kWidth, kHeight);
-    const std::vector<QtCall> calls = qtCalls(recording.ops());
+    const std::optional<ViewTransform> fit =
+        ViewTransform::fit(component->bounds(), kWidth, kHeight);
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
-    for (auto _ : state) {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing, false);
-        painter.setPen(QPen(Qt::black, 1));
-        painter.setBrush(QBrush(Qt::white));
-        const Issue issue{painter};
-        for (const QtCall& call : calls) std::visit(issue, call);
-    }
+    timeAgainstFloors(state,
+                      [&] {
+                          QPainter painter(&image);
+                          QPainterCanvas canvas(painter);
+                          viewer.paint(canvas, kWidth, kHeight);
+                      },
+                      {{"vs_one_call_per_primitive", [&] {
+                            QPainter painter(&image);
+                            if (fit) onePainterCallEach(painter, *component, *fit);
+                        }}});
     benchmark::DoNotOptimize(image.bits());
-    state.counters["calls"] = static_cast<double>(calls.size());
+    state.counters["primitives"] = component->primitiveCount();
 }
 
 }  // namespace
@@ -252,9 +190,15 @@ int main(int argc, char* argv[]) {
     const std::unique_ptr<Component> sample = largestSample();
     const std::unique_ptr<Component> big = madeUp();
     benchmark::RegisterBenchmark("Paint/viewer/largest_sample", viewerPaint, sample.get());
-    benchmark::RegisterBenchmark("Paint/bare/largest_sample", barePaint, sample.get());
     benchmark::RegisterBenchmark("Paint/viewer/2000_primitives", viewerPaint, big.get());
-    benchmark::RegisterBenchmark("Paint/bare/2000_primitives", barePaint, big.get());
+    benchmark::RegisterBenchmark("Paint/floor/largest_sample", viewerAgainstOneCallPerPrimitive,
+                                 sample.get())
+        ->UseManualTime()
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("Paint/floor/2000_primitives", viewerAgainstOneCallPerPrimitive,
+                                 big.get())
+        ->UseManualTime()
+        ->Unit(benchmark::kMicrosecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
