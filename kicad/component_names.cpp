@@ -387,8 +387,19 @@ std::vector<std::string> nameCandidates(std::string_view name,
     const std::string ascii = printable(name);
     if (fits(ascii)) return {ascii};
     std::vector<NameWord> words = nameWords(ascii);
+    // Past the words every footprint of the folder shares and a leading family word, the first
+    // word with digits names the package ("Crystal_AT310_..." is an AT310).
+    bool leading = true;
     for (NameWord& word : words) {
-        if (sharedWords.count(word.text) != 0 && word.weight > kMetricCode) word.weight = kShared;
+        if (sharedWords.count(word.text) != 0 && word.weight > kMetricCode) {
+            word.weight = kShared;
+            continue;
+        }
+        if (leading && word.separator == '_' && word.weight == kOther &&
+            std::any_of(word.text.begin(), word.text.end(), isDigit)) {
+            word.weight = kPackage;
+        }
+        leading = leading && (word.weight == kShared || word.weight == kFamilyWord);
     }
     std::vector<std::string> candidates = {reduced(words, std::nullopt)};
     std::vector<std::size_t> order(words.size());

@@ -66,13 +66,19 @@ TEST(ShortenNames, KeepsWhatTellsCollidingNamesApart) {
         {"Lib", "QFN-16-1EP_4x4mm_P0.5mm_EP1.75x1.75mm"},
         {"Lib", "SolderWire-0.1sqmm_1x01_D0.4mm_OD1mm"},
         {"Lib", "SolderWire-0.1sqmm_1x01_D0.4mm_OD1mm_Relief"},
+        // The package after the family word stays when the styles tell them apart.
+        {"Lib", "Crystal_AT310_D3.0mm_L10.0mm_Horizontal_1EP_style1"},
+        {"Lib", "Crystal_AT310_D3.0mm_L10.0mm_Horizontal_1EP_style2"},
     };
     const NamingResult r = shortenNames(requests, {});
     ASSERT_TRUE(r) << r.error;
-    ASSERT_EQ(r.names.size(), 4u);
+    ASSERT_EQ(r.names.size(), 6u);
     EXPECT_NE(r.names[0].find("3x3"), std::string::npos) << r.names[0];
     EXPECT_NE(r.names[1].find("4x4"), std::string::npos) << r.names[1];
     EXPECT_NE(r.names[3].find("Rel"), std::string::npos) << r.names[3];
+    EXPECT_NE(r.names[4], r.names[5]);
+    EXPECT_EQ(r.names[4].rfind("AT310", 0), 0u) << r.names[4];
+    EXPECT_EQ(r.names[5].rfind("AT310", 0), 0u) << r.names[5];
     for (const std::string& name : r.names) {
         EXPECT_EQ(name.find('~'), std::string::npos) << name;
         EXPECT_LE(name.size(), kTextCapacity);
