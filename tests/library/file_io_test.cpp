@@ -75,7 +75,10 @@ ChildSave saveInChild(const std::function<void()>& prepare, const fs::path& path
     ::close(pipeEnds[0]);
     ChildSave outcome;
     ::waitpid(child, &outcome.status, 0);
-    if (!message.empty()) outcome.result = {message[0] == '1', message.substr(1)};
+    if (!message.empty()) {
+        outcome.result = message[0] == '1' ? SaveResult::success() : SaveResult::failure({});
+        outcome.result.reason = message.substr(1);
+    }
     return outcome;
 }
 
@@ -88,6 +91,14 @@ void limitFileSize(rlim_t bytes) {
 
 void becomeNobody() {
     if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(4);
+}
+
+/// The number of a process that has ended and been reaped.
+std::uint64_t endedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return static_cast<std::uint64_t>(child);
 }
 
 struct stat statOf(const fs::path& path) {
@@ -108,19 +119,6 @@ TEST(ReadFilePrefix, ReadsAtMostTheLimitAndOnlyRegularFiles) {
     // A FIFO with no writer would block a plain open; it must be refused at once.
     ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
     EXPECT_FALSE(readFilePrefix((dir / "fifo").string(), 100));
-}
-
-TEST(SaveTemporaryName, MatchesOnlyWhatSavesLeaveBesideTheirTarget) {
-    for (const char* name : {".IC.LIB.save-123-0", ".IC.LIB.backup-9-17", ".a.save-1-2.save-3-4",
-                             ".x-1.save-2-3", "..LIB.save-1-1"}) {
-        EXPECT_TRUE(isSaveTemporaryName(name)) << name;
-    }
-    for (const char* name :
-         {"IC.LIB", ".IC.LIB", "IC.LIB.save-1-2", ".save-1-2", "..save-1-2", ".IC.LIB.save-",
-          ".IC.LIB.save-12", ".IC.LIB.save-12-", ".IC.LIB.save--3", ".IC.LIB.save-1x-2",
-          ".IC.LIB.save-1-2.LIB", ".IC.LIB.backup-1-2~", ".IC.LIB.copy-1-2", ""}) {
-        EXPECT_FALSE(isSaveTemporaryName(name)) << name;
-    }
 }
 
 /// One way a save must be refused: the folder as the test leaves it, and a part of the reason.
@@ -328,7 +326,9 @@ TEST(WriteFileAtomically, ABareNameNamesTheCurrentFolderInItsReason) {
     EXPECT_TRUE(listing(folder).empty());
 }
 
-TEST(WriteFileAtomically, RemovesOnlyStaleTemporariesOfItsOwnTarget) {
+// Only a temporary whose process is gone and which is old is a killed save's; a user's file
+// that merely looks like one, a backup and a running save's file are kept.
+TEST(WriteFileAtomically, RemovesOnlyTemporariesOfKilledSaves) {
     using namespace std::chrono_literals;
     TemporaryDirectory dir;
     const auto old = fs::file_time_type::clock::now() - kStaleTemporaryAge - 10min;
@@ -336,18 +336,24 @@ TEST(WriteFileAtomically, RemovesOnlyStaleTemporariesOfItsOwnTarget) {
         writeFileBytes(dir / name, bytesOf(100, 9));
         if (stale) fs::last_write_time(dir / name, old);
     };
+    const std::uint64_t gone = endedProcess();
+    const std::uint64_t running = static_cast<std::uint64_t>(::getpid());
+    auto temporary = [](const char* target, std::uint64_t process, std::uint64_t n) {
+        return saveFileName(target, SaveFileKind::temporary, process, n);
+    };
     place("T.LIB", false);
-    place(".T.LIB.save-111-0", true);    // killed save of T.LIB: goes
-    place(".T.LIB.save-222-5", false);   // may still be running
-    place(".T.LIB.backup-333-1", true);  // may hold the only intact copy
-    place(".U.LIB.save-444-0", true);    // another target
-    place(".T.LIB.save-555", true);      // not the pattern
-    place("T.LIB.save-666-0", true);     // not hidden: not ours
-    place(".T.LIB.save-777-0.txt", true);
-    fs::create_directory(dir / ".T.LIB.save-888-0");
-    fs::create_symlink("T.LIB", dir / ".T.LIB.save-999-0");
+    place(temporary("T.LIB", gone, 0), true);     // killed save of T.LIB: goes
+    place(temporary("U.LIB", gone, 3), true);     // killed save of another file in the folder: goes
+    place(temporary("T.LIB", gone, 5), false);    // written lately
+    place(temporary("T.LIB", running, 7), true);  // its process still runs
+    place(saveFileName("T.LIB", SaveFileKind::backup, gone, 1), true);  // may be the only copy
+    place(".T.LIB.save-2019-06", true);  // a user's file in the pattern of an older program
+    fs::create_directory(dir / temporary("T.LIB", gone, 8));
+    fs::create_symlink("T.LIB", dir / temporary("T.LIB", gone, 9));
     auto expected = listing(dir.path());
-    expected.erase(std::find(expected.begin(), expected.end(), ".T.LIB.save-111-0"));
+    for (const std::string& removed : {temporary("T.LIB", gone, 0), temporary("U.LIB", gone, 3)}) {
+        expected.erase(std::find(expected.begin(), expected.end(), removed));
+    }
 
     ASSERT_TRUE(writeFileAtomically((dir / "T.LIB").string(), bytesOf(50, 1)));
     EXPECT_EQ(listing(dir.path()), expected);

@@ -30,8 +30,9 @@ TEST(LibraryFileScan, ListsPlainFilesCarryingTheSignatureAndNothingElse) {
     writeFileBytes(folder / "LIB.LIB", header());
     writeFileBytes(folder / ".hidden", header());
     // What a save keeps beside its target carries the signature but is no library to open.
-    writeFileBytes(folder / ".LIB.LIB.save-4242-0", header());
-    writeFileBytes(folder / ".LIB.LIB.backup-4242-1", header());
+    writeFileBytes(folder / ".LIB.LIB.~cobble-save-4242-0~", header());
+    writeFileBytes(folder / ".LIB.LIB.~cobble-backup-4242-1~", header());
+    writeFileBytes(folder / ".LIB.LIB.~cobble-lock~", header());
     auto foreignStart = header();
     foreignStart[0] = 'Z';  // bytes 0 to 2 are not looked at
     writeFileBytes(folder / "odd name.txt", foreignStart);
