@@ -40,6 +40,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -57,6 +58,9 @@ const char* const kReplaceNonLibraryQuestion =
     "%1 is not a library file. Replace it with the destination library?";
 const char* const kChangedOnDiskQuestion =
     "%1 was changed by another program since it was opened.\n\nReplace it?";
+const char* const kBusyQuestion = "Another program is writing %1.\n\nTry again?";
+/// How long a save waits for another program writing the file before asking.
+constexpr std::chrono::milliseconds kLockWait{1500};
 
 std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString fromPath(const std::string& path) {
@@ -430,14 +434,24 @@ bool LibraryManagerDialog::mayWriteOver(LibrarySession& session) {
 
 LibraryManagerDialog::SaveOutcome LibraryManagerDialog::writeSession(LibrarySession& session,
                                                                      const QString& whatFailed) {
-    // No leaves the file as it is and the library marked changed, so it is offered again.
-    if (!mayWriteOver(session)) return SaveOutcome::notWritten;
-    const SaveResult result = session.save();
-    if (result) return SaveOutcome::saved;
-    // The library stays marked changed, so closing or opening another file offers it again.
-    dialogs_.reportFailure(
-        this, whatFailed + QStringLiteral("\n\n") + QString::fromStdString(result.reason));
-    return SaveOutcome::failed;
+    for (;;) {
+        // No leaves the file as it is and the library marked changed, so it is offered again.
+        if (!mayWriteOver(session)) return SaveOutcome::notWritten;
+        const SessionSave result = session.save(kLockWait);
+        if (result) return SaveOutcome::saved;
+        // A change the save found with the lock held is asked about like any other.
+        if (result.changed) continue;
+        if (result.busy) {
+            const QString question =
+                QString::fromLatin1(kBusyQuestion).arg(fileNameOf(session.path()));
+            if (dialogs_.askYesNo(this, question)) continue;
+            return SaveOutcome::failed;
+        }
+        // The library stays marked changed, so closing or opening another file offers it again.
+        dialogs_.reportFailure(
+            this, whatFailed + QStringLiteral("\n\n") + QString::fromStdString(result.reason));
+        return SaveOutcome::failed;
+    }
 }
 
 void LibraryManagerDialog::releaseLibraryOf(const LibrarySession& session) {

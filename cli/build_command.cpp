@@ -15,11 +15,13 @@ ExitStatus runBuild(const BuildOptions& options, const Console& console) {
         return text.failure.status;
     }
 
-    WritableLibrary destination = openForWriting(options.library, true);
+    WritableLibrary destination =
+        openForWriting(options.library, true, waitFor(options.waitSeconds));
     if (!destination.session) {
         console.error(options.library, destination.failure);
         return refusalStatus(destination);
     }
+    if (!destination.note.empty()) console.error(options.library, destination.note);
     LibrarySession& session = *destination.session;
     if (options.replace) {
         while (!session.library()->components().empty()) {

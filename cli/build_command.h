@@ -11,6 +11,8 @@ struct BuildOptions {
     /// Starts from an empty library instead of LIB's components (LIB must be a library file).
     bool replace = false;
     bool dryRun = false;
+    /// How long to wait for another writer of the library to finish.
+    double waitSeconds = kDefaultWriteWait;
 };
 
 /// Adds the components of a library text to LIB (created when missing) by the rules of a copy:

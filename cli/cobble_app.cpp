@@ -16,6 +16,7 @@
 #include "list_command.h"
 #include "picture_module.h"
 #include "project_version.h"
+#include "recover_command.h"
 #include "render_options.h"
 #include "show_command.h"
 
@@ -218,6 +219,16 @@ void addDiffCommand(CLI::App& parent, CommandRun& chosen) {
     });
 }
 
+/// `--wait SECONDS` of a command that writes a library.
+void addWaitOption(CLI::App* command, double& seconds, const char* file) {
+    command
+        ->add_option(
+            "--wait", seconds,
+            std::string("how long to wait while another program writes ") + file + " (default 5)")
+        ->type_name("SECONDS")
+        ->check(CLI::Range(0.0, 86400.0));
+}
+
 void addBuildCommand(CLI::App& parent, CommandRun& chosen) {
     auto options = std::make_shared<BuildOptions>();
     CLI::App* command = parent.add_subcommand(
@@ -229,6 +240,7 @@ void addBuildCommand(CLI::App& parent, CommandRun& chosen) {
     command->add_flag("--replace", options->replace,
                       "drop LIB's own components first, so that LIB holds the text's alone");
     command->add_flag("-n,--dry-run", options->dryRun, "say what would happen; write nothing");
+    addWaitOption(command, options->waitSeconds, "LIB");
     command->footer(
         "The text is read strictly: any fault is reported as\n"
         "  cobble: TEXT: line L, column C: what is wrong\n"
@@ -334,6 +346,7 @@ void addCopyCommand(CLI::App& parent, CommandRun& chosen) {
                      "the library to copy into (created when missing)")
         ->required();
     command->add_flag("-n,--dry-run", options->dryRun, "say what would happen; write nothing");
+    addWaitOption(command, options->waitSeconds, "DEST");
     command->footer(
         "The NAMEs are copied in the order given, each as the window copies it: refused when\n"
         "DEST already holds 200 components (tested first) or a component of exactly that name\n"
@@ -356,6 +369,7 @@ void addDeleteCommand(CLI::App& parent, CommandRun& chosen) {
     command->add_option("LIB", options->library, "the library file")->required();
     command->add_option("NAME", options->names, "the components to remove")->required();
     command->add_flag("-n,--dry-run", options->dryRun, "say what would happen; write nothing");
+    addWaitOption(command, options->waitSeconds, "LIB");
     command->footer(
         "Each NAME removes the component the window finds by that name (of two with one name,\n"
         "the one from the later slot); give a name twice to remove both. A NAME not in the\n"
@@ -365,6 +379,28 @@ void addDeleteCommand(CLI::App& parent, CommandRun& chosen) {
         "the order it read them (see `cobble check`).");
     command->callback([options, &chosen] {
         chosen = [options](const Console& console) { return runDelete(*options, console); };
+    });
+}
+
+void addRecoverCommand(CLI::App& parent, CommandRun& chosen) {
+    auto options = std::make_shared<RecoverOptions>();
+    CLI::App* command = parent.add_subcommand(
+        "recover", "Offer the backup that an interrupted save of a library left beside it.");
+    command->add_option("LIB", options->library, "the library file")->required();
+    CLI::Option* restore =
+        command->add_flag("--restore", options->restore, "put the backup back as LIB");
+    command->add_flag("--discard", options->discard, "remove the backup and keep LIB as it is")
+        ->excludes(restore);
+    addWaitOption(command, options->waitSeconds, "LIB");
+    command->footer(
+        "A library with several hard links is saved in place, behind a hidden backup of its old\n"
+        "bytes. When such a save is killed, the library may be torn and the backup holds it as\n"
+        "it was. Without an option, shows the newest such backup and what differs from LIB to\n"
+        "it; --restore writes it back as LIB (through a safe save) and --discard removes it.\n"
+        "Either way the backup is gone afterwards. Commands that write LIB point here when a\n"
+        "backup is waiting.");
+    command->callback([options, &chosen] {
+        chosen = [options](const Console& console) { return runRecover(*options, console); };
     });
 }
 
@@ -521,9 +557,10 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
 
 // Every subcommand in the order `cobble --help` lists them.
 constexpr std::array kCommands = {
-    &addListCommand,   &addShowCommand,   &addCheckCommand,     &addDumpCommand,
-    &addDiffCommand,   &addRenderCommand, &addThumbnailCommand, &addCopyCommand,
-    &addDeleteCommand, &addBuildCommand,  &addExportCommand,    &addImportCommand,
+    &addListCommand,    &addShowCommand,   &addCheckCommand,     &addDumpCommand,
+    &addDiffCommand,    &addRenderCommand, &addThumbnailCommand, &addCopyCommand,
+    &addDeleteCommand,  &addBuildCommand,  &addExportCommand,    &addImportCommand,
+    &addRecoverCommand,
 };
 
 constexpr const char* kFooter =

@@ -6,6 +6,10 @@
 #include <string_view>
 
 /// What a command's run ends with; the process exits with the number.
+/// How many seconds a command that writes a library waits, by default, for another program that
+/// is writing it.
+inline constexpr double kDefaultWriteWait = 5;
+
 enum class ExitStatus : int {
     /// Done, and nothing was found wrong.
     Success = 0,

@@ -31,11 +31,13 @@ ExitStatus runCopy(const CopyOptions& options, const Console& console) {
         chosen.push_back(source.loaded->library.findByName(*name));
     }
 
-    WritableLibrary destination = openForWriting(options.destination, true);
+    WritableLibrary destination =
+        openForWriting(options.destination, true, waitFor(options.waitSeconds));
     if (!destination.session) {
         console.error(options.destination, destination.failure);
         return refusalStatus(destination);
     }
+    if (!destination.note.empty()) console.error(options.destination, destination.note);
     LibrarySession& session = *destination.session;
     PlainNameList names;
     for (const Component* component : chosen) {

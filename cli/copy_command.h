@@ -11,6 +11,8 @@ struct CopyOptions {
     std::vector<std::string> names;
     std::string destination;
     bool dryRun = false;
+    /// How long to wait for another writer of DEST to finish.
+    double waitSeconds = kDefaultWriteWait;
 };
 
 /// Copies the named components of SRC into DEST (created when missing) by the window's rule,

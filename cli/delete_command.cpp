@@ -8,11 +8,12 @@
 #include <memory>
 
 ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
-    WritableLibrary opened = openForWriting(options.library, false);
+    WritableLibrary opened = openForWriting(options.library, false, waitFor(options.waitSeconds));
     if (!opened.session) {
         console.error(options.library, opened.failure);
         return refusalStatus(opened);
     }
+    if (!opened.note.empty()) console.error(options.library, opened.note);
     LibrarySession& session = *opened.session;
     for (const std::string& argument : options.names) {
         const auto name = resolveName(*session.library(), argument);

@@ -10,6 +10,8 @@ struct DeleteOptions {
     std::string library;
     std::vector<std::string> names;
     bool dryRun = false;
+    /// How long to wait for another writer of LIB to finish.
+    double waitSeconds = kDefaultWriteWait;
 };
 
 /// Removes the named components from the library and writes it back. Each NAME removes the

@@ -1,5 +1,8 @@
 #include "write_refusals.h"
 
+#include <algorithm>
+#include <cstdint>
+
 std::string errorText(std::string reason) {
     if (!reason.empty() && reason.back() == '.') reason.pop_back();
     if (reason.size() > 1 && reason[0] >= 'A' && reason[0] <= 'Z' &&
@@ -26,4 +29,9 @@ std::string copyRefusal(CopyVerdict verdict) {
             break;
     }
     return {};
+}
+
+std::chrono::milliseconds waitFor(double seconds) {
+    if (!(seconds > 0)) return std::chrono::milliseconds(0);
+    return std::chrono::milliseconds(static_cast<std::int64_t>(std::min(seconds, 1e9) * 1000));
 }

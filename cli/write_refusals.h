@@ -4,6 +4,7 @@
 #include "copy_rule.h"
 #include "open_for_writing.h"
 
+#include <chrono>
 #include <string>
 
 /// A save's reason as the rest of an error line: no capital, no full stop.
@@ -15,3 +16,6 @@ std::string copyRefusal(CopyVerdict verdict);
 /// The status a writer ends with when its library may not be written: Trouble when the file
 /// could not be read, Failure when it was read and is not a library.
 ExitStatus refusalStatus(const WritableLibrary& refused);
+
+/// A `--wait SECONDS` value as a wait: whole milliseconds, never negative.
+std::chrono::milliseconds waitFor(double seconds);

@@ -2,6 +2,7 @@
 
 #include "library.h"
 #include "library_format.h"
+#include "staged_writes.h"
 
 #include <filesystem>
 #include <system_error>
@@ -91,30 +92,70 @@ void LibrarySession::allowReplacing() {
     claimedStamp_ = seenStamp_;
 }
 
-SaveResult LibrarySession::checkSave() {
-    if (!library_) return SaveResult::failure("There is no library to write.");
-    if (path_.empty()) return SaveResult::failure("No file has been chosen for the library.");
+LockResult LibrarySession::lockForWriting(std::chrono::milliseconds wait) {
+    if (lock_) return {LockResult::Status::locked, nullptr, path_, {}};
+    LockResult result = LibraryLock::acquire({path_}, wait);
+    lock_ = std::move(result.lock);
+    return result;
+}
+
+void LibrarySession::unlock() { lock_.reset(); }
+
+namespace {
+
+SessionSave failed(std::string reason, std::string path) {
+    SessionSave result;
+    result.reason = std::move(reason);
+    result.path = std::move(path);
+    return result;
+}
+
+SessionSave fromFile(SaveResult saved, const std::string& path = {}) {
+    SessionSave result;
+    static_cast<SaveResult&>(result) = std::move(saved);
+    if (!result && result.path.empty()) result.path = path;
+    return result;
+}
+
+}  // namespace
+
+/// What the session must not write over now, as a failed save; none when it may write.
+std::optional<SessionSave> LibrarySession::refusalBeforeWriting() {
     const std::string quoted = "\"" + path_ + "\"";
-    if (refusesToWrite()) {
-        return SaveResult::failure(quoted +
-                                   " could not be read as a library file, so it was left as it "
-                                   "is.");
-    }
     switch (questionBeforeSave()) {
         case SaveQuestion::none:
-            break;
-        case SaveQuestion::changedOnDisk:
-            return SaveResult::failure(quoted +
-                                       " was changed by another program since it was opened, so "
-                                       "it was left as it is.");
+            return std::nullopt;
+        case SaveQuestion::changedOnDisk: {
+            SessionSave result = failed(quoted +
+                                            " was changed by another program since it was "
+                                            "opened, so it was left as it is.",
+                                        path_);
+            result.changed = true;
+            return result;
+        }
         case SaveQuestion::replaceExisting:
         case SaveQuestion::replaceNonLibrary:
-            return SaveResult::failure(quoted +
-                                       " already exists and was not chosen to be replaced, so it "
-                                       "was left as it is.");
+            break;
     }
-    return SaveResult::success();
+    return failed(quoted +
+                      " already exists and was not chosen to be replaced, so it was left as "
+                      "it is.",
+                  path_);
 }
+
+SessionSave LibrarySession::refusalToSave() {
+    if (!library_) return failed("There is no library to write.", path_);
+    if (path_.empty()) return failed("No file has been chosen for the library.", path_);
+    if (refusesToWrite()) {
+        return failed(
+            "\"" + path_ + "\" could not be read as a library file, so it was left as it is.",
+            path_);
+    }
+    if (auto refusal = refusalBeforeWriting()) return *refusal;
+    return fromFile(SaveResult::success());
+}
+
+SaveResult LibrarySession::checkSave() { return refusalToSave(); }
 
 void LibrarySession::markSaved() {
     modified_ = false;
@@ -123,10 +164,53 @@ void LibrarySession::markSaved() {
     claimedStamp_ = stampFile(path_);
 }
 
-SaveResult LibrarySession::save() {
-    if (SaveResult allowed = checkSave(); !allowed) return allowed;
-    SaveResult result = library_->save(path_);
-    if (result) markSaved();
+SessionSave LibrarySession::save(std::chrono::milliseconds wait) {
+    return saveTogether({this}, wait);
+}
+
+SessionSave LibrarySession::saveTogether(const std::vector<LibrarySession*>& sessions,
+                                         std::chrono::milliseconds wait) {
+    // Every lock is given back however this ends, also those taken before.
+    struct Unlock {
+        const std::vector<LibrarySession*>& sessions;
+        ~Unlock() {
+            for (LibrarySession* session : sessions) session->unlock();
+        }
+    } unlockAtEnd{sessions};
+
+    std::vector<std::string> unlocked;
+    for (LibrarySession* session : sessions) {
+        if (session->library_ && !session->path_.empty() && !session->lock_) {
+            unlocked.push_back(session->path_);
+        }
+    }
+    LockResult locked = LibraryLock::acquire(unlocked, wait);
+    if (!locked) {
+        SessionSave result = failed(locked.reason, locked.path);
+        result.busy = locked.status == LockResult::Status::busy;
+        return result;
+    }
+
+    std::vector<std::vector<std::uint8_t>> images(sessions.size());
+    for (std::size_t i = 0; i < sessions.size(); ++i) {
+        LibrarySession& session = *sessions[i];
+        if (SessionSave allowed = session.refusalToSave(); !allowed) return allowed;
+        if (SaveResult built = session.library_->buildImage(images[i]); !built) {
+            return fromFile(std::move(built), session.path_);
+        }
+    }
+    StagedWrites writes;
+    for (std::size_t i = 0; i < sessions.size(); ++i) {
+        if (!writes.stage(sessions[i]->path_, images[i])) return fromFile(writes.failure());
+    }
+    // Looked at again with the new files ready beside the old ones, so that a file another
+    // program put there meanwhile (not every program takes the lock) is still found.
+    for (LibrarySession* session : sessions) {
+        if (auto refusal = session->refusalBeforeWriting()) return *refusal;
+    }
+    SessionSave result = fromFile(writes.commit());
+    if (!result) return result;
+    for (LibrarySession* session : sessions) session->markSaved();
     return result;
 }
 

@@ -3,15 +3,31 @@
 #include "copy_rule.h"
 #include "file_io.h"
 #include "file_stamp.h"
+#include "library_lock.h"
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class Component;
 class Library;
 class NameList;
+
+/// How long a save waits for a lock that was not taken before it.
+inline constexpr std::chrono::milliseconds kSaveLockWait{1000};
+
+/// What a session's save did. Besides the file's own reasons a save may find the library busy
+/// (another writer held its lock for the whole wait) or changed by someone else under the lock.
+struct SessionSave : SaveResult {
+    /// Another writer held the lock; trying again later may succeed.
+    bool busy = false;
+    /// The file was changed by someone else since the session read, wrote or was allowed to
+    /// replace it, as found with the lock held: `questionBeforeSave` now asks about it.
+    bool changed = false;
+};
 
 /// One library being worked on, and the file it belongs to: the `Library` itself, the path of its
 /// file, whether it has changed since it was read or written, and whether that file was read as
@@ -101,10 +117,33 @@ public:
     /// then may be replaced, and later saves write at once until someone else changes it again.
     void allowReplacing();
 
+    /// Takes the lock that writers of the file at the path take turns on, waiting up to `wait`,
+    /// and holds it until the next save ends or `unlock`. A command that reads the file after
+    /// this and saves it works from content nobody else can change in between. The result holds
+    /// no lock object: the session keeps it.
+    LockResult lockForWriting(std::chrono::milliseconds wait);
+
+    /// Gives back a lock taken by `lockForWriting`.
+    void unlock();
+
+    /// Keeps `lock`, taken on the file at the path before the session read it, as if
+    /// `lockForWriting` had taken it.
+    void holdLock(std::unique_ptr<LibraryLock> lock) { lock_ = std::move(lock); }
+
     /// Writes the library to its path and marks it unchanged; on failure, when the session
     /// refuses to write, or when `questionBeforeSave` has something the user has not agreed to,
     /// the file is left as it was, the library stays marked as it was, and the result says why.
-    SaveResult save();
+    /// The whole save runs with the file's lock held: the one `lockForWriting` took, or one
+    /// taken now, waiting up to `wait`. The new file is written beside the old one before the
+    /// file is looked at a last time, so that the last look comes just before the rename.
+    SessionSave save(std::chrono::milliseconds wait = kSaveLockWait);
+
+    /// Saves every session of `sessions` to its path, all or nothing: every lock is taken (in a
+    /// fixed order) and every new file written before the first replaces its old one; any
+    /// refusal, busy lock, outside change or failure leaves every file as it was. Locks that
+    /// `lockForWriting` took are used and, like the others, given back at the end.
+    static SessionSave saveTogether(const std::vector<LibrarySession*>& sessions,
+                                    std::chrono::milliseconds wait = kSaveLockWait);
 
     /// The checks of `save` without the write: whether a save may write the library to its path
     /// now, and if not why. A writer of several files asks each before it writes any.
@@ -126,6 +165,11 @@ public:
     std::string fileName() const;
 
 private:
+    std::optional<SessionSave> refusalBeforeWriting();
+    /// Every reason the session may not save now, with the lock held: no library, no path, a
+    /// file the policy protects, or a question the user has not agreed to.
+    SessionSave refusalToSave();
+
     WritePolicy policy_;
     std::unique_ptr<Library> library_;
     std::string path_;
@@ -138,4 +182,6 @@ private:
     std::optional<FileStamp> claimedStamp_;
     /// What the last `questionBeforeSave` saw.
     std::optional<FileStamp> seenStamp_;
+    /// The lock taken by `lockForWriting`, if any.
+    std::unique_ptr<LibraryLock> lock_;
 };

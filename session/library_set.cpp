@@ -112,22 +112,17 @@ SaveResult LibrarySet::check(std::string& failedPath) const {
 
 SaveResult LibrarySet::write(std::string& failedPath) {
     if (SaveResult writable = check(failedPath); !writable) return writable;
-    // Every library is asked whether it may be written before any is, so that a file that
-    // appeared or changed where one of them goes stops the write with all of them as they were.
+    // One save of them all: every library is asked and every new file written before any
+    // replaces its old one, so a refusal or failure anywhere leaves all of them as they were.
+    std::vector<LibrarySession*> changed;
     for (Member& member : members_) {
-        if (member.added == 0) continue;
-        if (SaveResult allowed = member.session->checkSave(); !allowed) {
-            failedPath = member.path;
-            return allowed;
-        }
+        if (member.added != 0) changed.push_back(member.session.get());
     }
-    for (Member& member : members_) {
-        if (member.added == 0) continue;
-        if (SaveResult saved = member.session->save(); !saved) {
-            failedPath = member.path;
-            return saved;
-        }
-        member.written = true;
+    SessionSave saved = LibrarySession::saveTogether(changed);
+    if (!saved) {
+        failedPath = saved.path;
+        return saved;
     }
+    for (Member& member : members_) member.written = member.added != 0;
     return SaveResult::success();
 }

@@ -1,23 +1,37 @@
 #include "open_for_writing.h"
 
 #include "library_file_scan.h"
+#include "library_recovery.h"
 #include "name_list.h"
 
 #include <cerrno>
 #include <sys/stat.h>
 
-WritableLibrary openForWriting(const std::string& path, bool createWhenMissing) {
+WritableLibrary openForWriting(const std::string& path, bool createWhenMissing,
+                               std::chrono::milliseconds wait) {
     WritableLibrary result;
+    LockResult locked = LibraryLock::acquire({path}, wait);
+    if (!locked) {
+        result.failure = locked.status == LockResult::Status::busy ? busyClause(wait)
+                                                                   : lowerCaseClause(locked.reason);
+        result.busy = locked.status == LockResult::Status::busy;
+        return result;
+    }
+    if (!interruptedBackups(path).empty()) {
+        result.note = "an interrupted save left a backup of it; see `cobble recover " + path + "`";
+    }
     struct stat info {};
     if (createWhenMissing && ::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
         result.session = std::make_unique<LibrarySession>(LibrarySession::WritePolicy::anyFile);
         result.session->startEmpty();
         result.session->setPath(path);
+        result.session->holdLock(std::move(locked.lock));
         result.created = true;
         return result;
     }
     auto session =
         std::make_unique<LibrarySession>(LibrarySession::WritePolicy::onlyOverLibraryFile);
+    session->holdLock(std::move(locked.lock));
     PlainNameList names;
     if (!session->open(path, names)) {
         LibraryFileProblem problem = findLibraryFileProblem(path);
@@ -26,6 +40,13 @@ WritableLibrary openForWriting(const std::string& path, bool createWhenMissing) 
         if (problem.what.empty()) problem = {"cannot be read", true};
         result.failure = std::move(problem.what);
         result.unreadable = problem.unreadable;
+        // Something in the way that is no file at all (a FIFO, a device, a loop of links) is a
+        // destination that cannot be written, as every command that writes answers it.
+        struct stat seen {};
+        const bool followed = ::stat(path.c_str(), &seen) == 0;
+        if (followed ? !S_ISREG(seen.st_mode) && !S_ISDIR(seen.st_mode) : errno == ELOOP) {
+            result.unreadable = false;
+        }
         return result;
     }
     result.session = std::move(session);

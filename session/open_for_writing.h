@@ -2,6 +2,7 @@
 
 #include "library_session.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,11 @@ struct WritableLibrary {
     bool unreadable = false;
     /// There was no file, and a save creates it.
     bool created = false;
+    /// Another writer held the file's lock for the whole wait.
+    bool busy = false;
+    /// Tells, when an interrupted save left a backup of the file, where to recover it, as a
+    /// lower-case clause; else empty.
+    std::string note;
 
     explicit operator bool() const { return session != nullptr; }
 };
@@ -25,4 +31,9 @@ struct WritableLibrary {
 /// a save creates when `createWhenMissing`, and a refusal otherwise; a folder, a special file, a
 /// file that cannot be read and a file that is not a library are refused, so that nothing is
 /// ever written over them.
-WritableLibrary openForWriting(const std::string& path, bool createWhenMissing);
+///
+/// The file's lock is taken first, waiting up to `wait` for another writer, and the session
+/// holds it until its save: the library is read, changed and written with nobody else writing
+/// in between, so a change the writer reports is in the file.
+WritableLibrary openForWriting(const std::string& path, bool createWhenMissing,
+                               std::chrono::milliseconds wait = kSaveLockWait);

@@ -1,3 +1,4 @@
+#include "library_lock.h"
 #include "window_fixture.h"
 
 #include <string>
@@ -248,4 +249,24 @@ TEST_F(SaveQuestionTest, ClosingRetriesAFailedReplaceUntilTheUserGivesUp) {
               QStringList({kDestinationQuestion, existsQuestion("IC.LIB"), kDestinationQuestion}));
     EXPECT_EQ(dialogs.failures.size(), 1);
     EXPECT_EQ(readFileBytes(folder / "IC.LIB"), before);
+}
+
+// While another program writes the file, Update asks whether to try again; No writes nothing and
+// keeps the change offered.
+TEST_F(SaveQuestionTest, AFileAnotherProgramIsWritingAsksToTryAgain) {
+    choose("sourceList", "ONE");
+    click("deleteSourceButton");
+    LockResult held = LibraryLock::acquire({(folder / "A.LIB").string()}, {});
+    ASSERT_TRUE(held);
+    dialogs.answers = {false};
+    click("updateButton");
+    EXPECT_EQ(dialogs.questions, QStringList({"Another program is writing A.LIB.\n\nTry again?"}));
+    EXPECT_TRUE(dialogs.failures.empty()) << dialogs.failures.join("|").toStdString();
+    EXPECT_EQ(namesInLibrary(folder / "A.LIB"), (std::vector<std::string>{"ONE", "TWO"}));
+    EXPECT_TRUE(window->sourceModified());
+
+    held.lock.reset();
+    click("updateButton");
+    EXPECT_EQ(dialogs.questions.size(), 1);
+    EXPECT_EQ(namesInLibrary(folder / "A.LIB"), std::vector<std::string>{"TWO"});
 }

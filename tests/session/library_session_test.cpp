@@ -4,6 +4,7 @@
 #include "library.h"
 #include "library_file_builder.h"
 #include "primitive_factory.h"
+#include "staged_writes.h"
 
 #include <gtest/gtest.h>
 
@@ -408,4 +409,94 @@ TEST_F(LibrarySessionTest, ChoosingAnotherPathDropsTheRightToWriteOverARead) {
     session.open(pathOf("A.LIB"), names);
     session.setPath(pathOf("B.LIB"));
     EXPECT_TRUE(session.refusesToWrite());
+}
+
+namespace {
+
+std::string renamedOverTarget;
+const std::vector<std::uint8_t> kNotes = {'n', 'o', 't', 'e', 's', '\n'};
+
+/// Puts a text file where the library is as the save creates its temporary, as a program that
+/// does not take the lock (`mv`) might.
+void putTextFileOverTarget(const std::string&) {
+    const fs::path text = fs::path(renamedOverTarget).parent_path() / "notes.txt";
+    writeFileBytes(text, kNotes);
+    fs::rename(text, renamedOverTarget);
+}
+
+}  // namespace
+
+// Two writers of one file take turns: while one holds the lock the other's save waits and then
+// fails as busy, writing nothing.
+TEST_F(LibrarySessionTest, ASaveWaitsForTheLockAndFailsAsBusy) {
+    writeLibrary(folder / "D.LIB", {"ONE"});
+    LibrarySession first(Policy::onlyOverLibraryFile);
+    LibrarySession second(Policy::onlyOverLibraryFile);
+    first.open(pathOf("D.LIB"), names);
+    second.open(pathOf("D.LIB"), names);
+    ASSERT_TRUE(first.lockForWriting(std::chrono::milliseconds(0)));
+    second.remove(second.library()->findByName("ONE"));
+
+    const SessionSave busy = second.save(std::chrono::milliseconds(20));
+    EXPECT_FALSE(busy);
+    EXPECT_TRUE(busy.busy);
+    EXPECT_EQ(busy.reason, "Another program is writing it (waited 0.02 s).");
+    EXPECT_EQ(namesInLibrary(folder / "D.LIB"), std::vector<std::string>{"ONE"});
+
+    first.unlock();
+    EXPECT_TRUE(second.save(std::chrono::milliseconds(0)));
+    EXPECT_TRUE(namesInLibrary(folder / "D.LIB").empty());
+}
+
+// The last look at the file comes after the new bytes are ready, so a file put there while they
+// were written is still refused rather than replaced.
+TEST_F(LibrarySessionTest, AFilePutThereDuringTheSaveIsNotReplaced) {
+    writeLibrary(folder / "D.LIB", {"ONE"});
+    LibrarySession session(Policy::onlyOverLibraryFile);
+    session.open(pathOf("D.LIB"), names);
+    session.remove(session.library()->findByName("ONE"));
+    renamedOverTarget = pathOf("D.LIB");
+    setTemporaryCreationHook(putTextFileOverTarget);
+
+    const SessionSave result = session.save();
+
+    setTemporaryCreationHook(nullptr);
+    EXPECT_FALSE(result);
+    EXPECT_TRUE(result.changed);
+    EXPECT_EQ(readFileBytes(folder / "D.LIB"), kNotes);
+    EXPECT_EQ(sorted([&] {
+                  std::vector<std::string> found;
+                  for (const auto& entry : fs::directory_iterator(folder.path())) {
+                      found.push_back(entry.path().filename().string());
+                  }
+                  return found;
+              }()),
+              std::vector<std::string>{"D.LIB"});
+}
+
+// A set is saved all or nothing: one library changed by someone else keeps every other as it was.
+TEST_F(LibrarySessionTest, SavingTogetherWritesEveryLibraryOrNone) {
+    writeLibrary(folder / "A.LIB", {"ONE"});
+    writeLibrary(folder / "B.LIB", {"TWO"});
+    LibrarySession a(Policy::onlyOverLibraryFile);
+    LibrarySession b(Policy::onlyOverLibraryFile);
+    a.open(pathOf("A.LIB"), names);
+    b.open(pathOf("B.LIB"), names);
+    a.remove(a.library()->findByName("ONE"));
+    b.remove(b.library()->findByName("TWO"));
+    writeLibrary(folder / "B.LIB", {"TWO", "OUTSIDE"});
+
+    const SessionSave refused = LibrarySession::saveTogether({&a, &b});
+    EXPECT_FALSE(refused);
+    EXPECT_TRUE(refused.changed);
+    EXPECT_EQ(refused.path, pathOf("B.LIB"));
+    EXPECT_EQ(namesInLibrary(folder / "A.LIB"), std::vector<std::string>{"ONE"});
+    EXPECT_TRUE(a.modified());
+
+    b.open(pathOf("B.LIB"), names);
+    b.remove(b.library()->findByName("OUTSIDE"));
+    ASSERT_TRUE(LibrarySession::saveTogether({&a, &b}));
+    EXPECT_TRUE(namesInLibrary(folder / "A.LIB").empty());
+    EXPECT_EQ(namesInLibrary(folder / "B.LIB"), std::vector<std::string>{"TWO"});
+    EXPECT_FALSE(a.modified() || b.modified());
 }
