@@ -18,8 +18,9 @@ ExitStatus runBuild(const BuildOptions& options, const Console& console) {
     WritableLibrary destination =
         openForWriting(options.library, true, waitFor(options.waitSeconds));
     if (!destination.session) {
+        // A destination that cannot be written is a refusal, whatever the reason.
         console.error(options.library, destination.failure);
-        return refusalStatus(destination);
+        return ExitStatus::Failure;
     }
     if (!destination.note.empty()) console.error(options.library, destination.note);
     LibrarySession& session = *destination.session;

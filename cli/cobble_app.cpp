@@ -21,10 +21,14 @@
 #include "show_command.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstdlib>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <tuple>
 
@@ -37,8 +41,45 @@ using CommandRun = std::function<ExitStatus(const Console&)>;
 /// to the run with the options as given.
 using CommandAdder = void (*)(CLI::App& parent, CommandRun& chosen);
 
+std::string lowerCase(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
 /// A drill beyond this is no drill for a footprint pad but a typing error.
 constexpr std::int64_t kMaxDrillNanometres = 100'000'000;
+
+/// A check that takes a number from `low` to `high`, refused in the words of every other value
+/// check: "expected WHAT from LOW to HIGH: TEXT".
+CLI::Validator numberFrom(double low, double high, const std::string& what, bool whole) {
+    auto shown = [](double value) {
+        std::ostringstream text;
+        text << value;
+        return text.str();
+    };
+    const std::string expected =
+        "expected " + what + " from " + shown(low) + " to " + shown(high) + ": ";
+    return CLI::Validator(
+        [=](const std::string& text) {
+            const char* const begin = text.c_str();
+            char* end = nullptr;
+            errno = 0;
+            const double value = whole ? static_cast<double>(std::strtoll(begin, &end, 10))
+                                       : std::strtod(begin, &end);
+            const bool number = !text.empty() && end == begin + text.size() && errno == 0;
+            return number && value >= low && value <= high ? std::string() : expected + text;
+        },
+        "");
+}
+
+/// Refuses `-` for an option that names a folder to fill or a library to write back, neither of
+/// which standard output can be; anywhere else `-` would make a file or folder named "-".
+std::string notStandardOutput(const std::string& text) {
+    return text == "-" ? "standard output cannot take this; give a path (./- for a file named -)"
+                       : std::string();
+}
 
 /// Adds `--unit-mm X`, the length of one library unit, to a KiCad command; a text that is no
 /// usable length is refused while the command line is read. `unit` keeps the text as given,
@@ -85,7 +126,7 @@ void addShowCommand(CLI::App& parent, CommandRun& chosen) {
         "show",
         "Describe the components of a library: name, slot, primitives by kind, bounds "
         "and record bytes.");
-    command->add_option("LIB", options->library, "the library file")->required();
+    command->add_option("LIB", options->library, "the library file (- for standard input)")->required();
     command->add_option("NAME", options->names,
                         "only these components (a name held twice shows both)");
     command->add_flag("--json", options->json, "print JSON instead of a table");
@@ -97,8 +138,11 @@ void addShowCommand(CLI::App& parent, CommandRun& chosen) {
         "the bytes its records take.\n"
         "\n"
         "Names are 8-bit codes shown as Latin-1: in the table as UTF-8, control codes as \\xNN\n"
-        "and a backslash as \\\\. A NAME is matched by its bytes as typed, or else read the way\n"
-        "the table prints names.\n"
+        "and a backslash as \\\\. A NAME finds the components of exactly that name, else the one\n"
+        "name equal to it ignoring letter case, else, holding * ? or [, the names it matches as a\n"
+        "shell pattern ('SO*', 'DIP1?'); each tried on its bytes as typed, then read the way the\n"
+        "table prints names. A NAME that finds nothing is an error naming close names; the\n"
+        "components the others found are shown first (exit status 1).\n"
         "\n"
         "--json prints\n"
         "  {\"file\": LIB, \"components\": [{\"name\": TEXT, \"slot\": N,\n"
@@ -118,7 +162,7 @@ void addCheckCommand(CLI::App& parent, CommandRun& chosen) {
         "check",
         "Report everything the loader tolerates in library files and what a save "
         "would change.");
-    command->add_option("LIB", options->libraries, "the library files")->required();
+    command->add_option("LIB", options->libraries, "the library files (- for standard input)")->required();
     command->add_flag("--json", options->json, "print JSON instead of text");
     command->footer(
         "For each file, in the order given: one line per finding, in file order (the file\n"
@@ -236,6 +280,7 @@ void addBuildCommand(CLI::App& parent, CommandRun& chosen) {
     command->add_option("TEXT", options->text, "the library text")->required();
     command->add_option("--to", options->library, "the library file (created when missing)")
         ->type_name("LIB")
+        ->check(notStandardOutput)
         ->required();
     command->add_flag("--replace", options->replace,
                       "drop LIB's own components first, so that LIB holds the text's alone");
@@ -265,33 +310,42 @@ void addRenderCommand(CLI::App& parent, CommandRun& chosen) {
     auto size = std::make_shared<std::string>();
     CLI::App* command = parent.add_subcommand(
         "render", "Draw components as the window's viewer draws them, into PNG or SVG files.");
-    command->add_option("LIB", options->library, "the library file")->required();
+    command->add_option("LIB", options->library, "the library file (- for standard input)")->required();
     command->add_option("NAME", options->names, "only these components");
     auto format = std::make_shared<std::string>();
-    command->add_option("--format", *format, "png or svg")
+    command->add_option("--format", *format, "the kind of picture, png or svg (either case)")
+        ->type_name("png|svg")
         ->required()
         ->check([](const std::string& text) {
-            return text == "png" || text == "svg" ? std::string() : "expected png or svg: " + text;
+            const std::string kind = lowerCase(text);
+            return kind == "png" || kind == "svg" ? std::string()
+                                                  : "expected png or svg: " + text;
         });
     command
         ->add_option("--size", *size,
                      "picture size in pixels, default 517x463 (the window's panel)")
+        ->type_name("WxH")
         ->check([](const std::string& text) {
-            return parseSize(text) ? std::string() : "expected WxH, each 1 to 16384: " + text;
+            return parseSize(text) ? std::string()
+                                   : "expected a size from 1x1 to 16384x16384: " + text;
         });
     command
         ->add_option("--out", options->outDirectory,
                      "the folder for the pictures (created when missing)")
+        ->type_name("DIR")
+        ->check(notStandardOutput)
         ->required();
     command->footer(
         "One file per component, drawn with the window's fit, palette and stroke font, and named\n"
-        "from the component's name so that it is safe on every file system: characters a file\n"
-        "name cannot hold become %XX, and names that differ only in letter case (or repeat)\n"
-        "get ~2, ~3, ... Components come in the window's list order; the paths written are\n"
-        "printed one per line. Existing pictures of the same name are replaced, each written\n"
+        "from the component's name so that it is safe on every file system: Latin-1 characters\n"
+        "as UTF-8, characters a file name cannot hold as %XX, and names that differ only in\n"
+        "letter case (or repeat) get ~2, ~3, ... Components come in the window's list order;\n"
+        "the paths written are printed one per line. NAMEs are matched as `cobble show` matches\n"
+        "names; one that finds nothing and nothing is drawn (exit status 1), the error naming\n"
+        "what the others found. Existing pictures of the same name are replaced, each written\n"
         "whole or not at all.");
     command->callback([options, size, format, &chosen] {
-        options->format = *format == "svg" ? PictureFormat::Svg : PictureFormat::Png;
+        options->format = lowerCase(*format) == "svg" ? PictureFormat::Svg : PictureFormat::Png;
         if (!size->empty()) std::tie(options->width, options->height) = *parseSize(*size);
         chosen = [options](const Console& console) {
             return renderThroughModule(*options, console);
@@ -311,7 +365,7 @@ void addThumbnailCommand(CLI::App& parent, CommandRun& chosen) {
     command
         ->add_option("-s,--size", options->size, "the side of the square in pixels (default 128)")
         ->type_name("N")
-        ->check(CLI::Range(1, kMaxThumbnailSide));
+        ->check(numberFrom(1, kMaxThumbnailSide, "a side", true));
     CLI::Option* componentOption =
         command->add_option("--component", *component, "draw this component alone")
             ->type_name("NAME");
@@ -344,6 +398,8 @@ void addCopyCommand(CLI::App& parent, CommandRun& chosen) {
     command
         ->add_option("--to", options->destination,
                      "the library to copy into (created when missing)")
+        ->type_name("DEST")
+        ->check(notStandardOutput)
         ->required();
     command->add_flag("-n,--dry-run", options->dryRun, "say what would happen; write nothing");
     addWaitOption(command, options->waitSeconds, "DEST");
@@ -356,7 +412,7 @@ void addCopyCommand(CLI::App& parent, CommandRun& chosen) {
         "\n"
         "DEST is written through a new file renamed over the old one, so a failure leaves it as\n"
         "it was; an existing DEST that is not a library file is never written over. A NAME is\n"
-        "matched by its bytes as typed, or else as `cobble show` prints names.");
+        "matched as `cobble show` matches names; a pattern copies every name it matches.");
     command->callback([options, &chosen] {
         chosen = [options](const Console& console) { return runCopy(*options, console); };
     });
@@ -372,8 +428,9 @@ void addDeleteCommand(CLI::App& parent, CommandRun& chosen) {
     addWaitOption(command, options->waitSeconds, "LIB");
     command->footer(
         "Each NAME removes the component the window finds by that name (of two with one name,\n"
-        "the one from the later slot); give a name twice to remove both. A NAME not in the\n"
-        "library, and nothing at all is written. The library is written through a new file\n"
+        "the one from the later slot); give a name twice to remove both. NAMEs are matched as\n"
+        "`cobble show` matches names (a pattern removes one of each name it matches); a NAME that\n"
+        "finds nothing, and nothing at all is written. The library is written through a new file\n"
         "renamed over the old one, so a failure leaves it as it was; a file that is not a\n"
         "library is never written. Like any save, it writes the components in the reverse of\n"
         "the order it read them (see `cobble check`).");
@@ -413,19 +470,21 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
     group->require_subcommand(1);
     CLI::App* command = group->add_subcommand(
         "kicad", "Write each library as a KiCad footprint library, one .kicad_mod per component.");
-    command->add_option("LIB", options->libraries, "the library files")->required();
+    command->add_option("LIB", options->libraries, "the library files (- for standard input)")->required();
     command
         ->add_option("--out", options->outDirectory,
                      "the folder that receives the NAME.pretty folders (created when missing)")
         ->type_name("DIR")
+        ->check(notStandardOutput)
         ->required();
     addUnitOption(*command, *unit);
     CLI::Option* ratio =
         command
             ->add_option("--drill-ratio", options->footprint.drillRatio,
-                         "a through-hole pad's drill as a share of its smaller side (default 0.6)")
+                         "a through-hole pad's drill as a share of its smaller side (default 0.6; "
+                         "not with --drill-mm)")
             ->type_name("R")
-            ->check(CLI::Range(0.01, 1.0));
+            ->check(numberFrom(0.01, 1.0, "a share", false));
     CLI::Option* drill =
         command
             ->add_option("--drill-mm", *drillMm,
@@ -435,9 +494,8 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
                 const auto nm = parseMillimetres(text);
                 return nm && *nm > 0 && *nm <= kMaxDrillNanometres
                            ? std::string()
-                           : "expected a drill above 0 and at most 100 mm: " + text;
+                           : "expected a drill from 0.000001 to 100 mm: " + text;
             });
-    ratio->excludes(drill);
     command
         ->add_option("--names", options->namesFile,
                      "a names file (KICAD_NAME<TAB>SHORT, as an import writes LIB.names) whose "
@@ -476,7 +534,10 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
         "  {\"libraries\": [{\"file\": LIB, \"folder\": DIR/NAME.pretty, \"footprints\":\n"
         "    [{\"name\": NAME, \"file\": FILE NAME, \"notes\": [TEXT, ...]}, ...]}, ...]}\n"
         "with names as Latin-1 converted to UTF-8.");
-    command->callback([options, unit, drillMm, noCourtyard, &chosen] {
+    command->callback([options, unit, drillMm, noCourtyard, ratio, drill, &chosen] {
+        if (ratio->count() > 0 && drill->count() > 0) {
+            throw CLI::ValidationError("--drill-ratio and --drill-mm", "give one of them, not both");
+        }
         if (!unit->empty()) options->footprint.unit = *parseUnit(*unit);
         options->footprint.courtyard = !*noCourtyard;
         if (!drillMm->empty()) options->footprint.drillNanometres = parseMillimetres(*drillMm);
@@ -498,6 +559,7 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
         ->required();
     command->add_option("--to", request->library, "the library file (created when missing)")
         ->type_name("LIB")
+        ->check(notStandardOutput)
         ->required();
     command->add_flag("--split", request->split,
                       "when LIB is full, go on in LIB_2, LIB_3, ... beside it");
@@ -514,7 +576,7 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
         ->add_option("--tolerance", request->footprint.roundingTolerance,
                      "count the values rounded by more than this many units (default 0.25)")
         ->type_name("UNITS")
-        ->check(CLI::Range(0.0, 0.5));
+        ->check(numberFrom(0.0, 0.5, "a tolerance", false));
     command->add_flag("-n,--dry-run", request->dryRun, "say what would happen; write nothing");
     command->add_flag("-q,--quiet", request->quiet,
                       "print only refusals and what was written, not the mapping and summaries");
@@ -584,20 +646,169 @@ std::string oneLine(std::string text) {
     return text;
 }
 
+/// Drops the parser's type words ("TEXT", "INT") after the positional arguments, whose own names
+/// (LIB, NAME, DIR) say what they take, in `command` and every subcommand under it.
+void nameValuesByTheirArguments(CLI::App& command) {
+    for (CLI::Option* option : command.get_options()) {
+        if (option->get_positional() && option->get_lnames().empty() &&
+            option->get_snames().empty()) {
+            option->type_name("");
+        }
+    }
+    for (CLI::App* sub : command.get_subcommands([](CLI::App*) { return true; })) {
+        nameValuesByTheirArguments(*sub);
+    }
+}
+
+/// The command a usage error concerns, as typed: "cobble", "cobble list", "cobble export kicad".
+std::string commandPath(const CLI::App& app) {
+    std::string path = "cobble";
+    const CLI::App* command = &app;
+    for (;;) {
+        const std::vector<CLI::App*> parsed = command->get_subcommands();
+        if (parsed.empty()) return path;
+        command = parsed.front();
+        path += " " + command->get_name();
+    }
+}
+
+/// The first word of the command line that looks like an option and that no option took.
+std::string unknownOption(const CLI::App& app) {
+    for (const std::string& word : app.remaining(true)) {
+        if (word.size() > 1 && word[0] == '-') return word;
+    }
+    return {};
+}
+
+/// How the shell completes a value: the words it may be, folders, files, or nothing (a number, a
+/// component name).
+std::string valueCompletion(const std::string& typeName, const std::string& name) {
+    const std::string value = typeName.empty() ? name : typeName;
+    if (value.find('|') != std::string::npos) {
+        std::string words = value;
+        for (char& c : words) {
+            if (c == '|') c = ' ';
+        }
+        return "COMPREPLY=($(compgen -W '" + words + "' -- \"$cur\"))";
+    }
+    if (value == "DIR") return "COMPREPLY=($(compgen -d -- \"$cur\")); compopt -o filenames";
+    static const std::array kFiles = {"LIB", "DEST", "SRC", "FILE", "TEXT", "OUTPUT",
+                                      "A",   "B",    "FOOTPRINT_OR_PRETTY"};
+    if (std::find(kFiles.begin(), kFiles.end(), value) != kFiles.end()) {
+        return "COMPREPLY=($(compgen -f -- \"$cur\")); compopt -o filenames";
+    }
+    return "COMPREPLY=()";
+}
+
+/// Appends the completion cases of `command`, whose words on the command line are `path`, and of
+/// every visible subcommand under it.
+void addCompletionCases(const CLI::App& command, const std::string& path, std::string& paths,
+                        std::string& words, std::string& values) {
+    std::string offered;
+    for (const CLI::App* sub : command.get_subcommands({})) {
+        if (sub->get_group().empty()) continue;  // hidden
+        offered += sub->get_name() + " ";
+        paths += "            \"" + path + " " + sub->get_name() + "\") path=\"$path " +
+                 sub->get_name() + "\" ;;\n";
+    }
+    // A command with subcommands takes one of them next.
+    std::string positional =
+        offered.empty() ? std::string() : "COMPREPLY=($(compgen -W \"$offered\" -- \"$cur\"))";
+    for (const CLI::Option* option : command.get_options({})) {
+        if (option->get_lnames().empty() && option->get_snames().empty()) {
+            if (positional.empty()) positional = valueCompletion("", option->get_name());
+            continue;
+        }
+        std::string names;
+        for (const std::string& name : option->get_snames()) names += "-" + name + " ";
+        for (const std::string& name : option->get_lnames()) names += "--" + name + " ";
+        offered += names;
+        if (option->get_type_size() == 0) continue;  // a flag
+        for (const std::string& name : option->get_lnames()) {
+            values += "        \"" + path + ":--" + name + "\") " +
+                      valueCompletion(option->get_type_name(), "") + "; return ;;\n";
+        }
+        for (const std::string& name : option->get_snames()) {
+            values += "        \"" + path + ":-" + name + "\") " +
+                      valueCompletion(option->get_type_name(), "") + "; return ;;\n";
+        }
+    }
+    while (!offered.empty() && offered.back() == ' ') offered.pop_back();
+    words += "        \"" + path + "\") offered='" + offered + "'; rest='" +
+             (positional.empty() ? "COMPREPLY=()" : positional) + "' ;;\n";
+    for (const CLI::App* sub : command.get_subcommands({})) {
+        if (!sub->get_group().empty()) {
+            addCompletionCases(*sub, path + " " + sub->get_name(), paths, words, values);
+        }
+    }
+}
+
+/// A bash completion script for `app`, made from the same definitions as its help, so that the
+/// two cannot disagree.
+std::string bashCompletion(const CLI::App& app) {
+    std::string paths;
+    std::string words;
+    std::string values;
+    addCompletionCases(app, "cobble", paths, words, values);
+    return "# bash completion for cobble; written by `cobble completion bash` from the definitions\n"
+           "# of its commands and options.\n"
+           "_cobble() {\n"
+           "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"
+           "    local path=cobble i offered rest\n"
+           "    # The words so far that name a command and its subcommand.\n"
+           "    for ((i = 1; i < COMP_CWORD; i++)); do\n"
+           "        case \"$path ${COMP_WORDS[i]}\" in\n" +
+           paths +
+           "        esac\n"
+           "    done\n"
+           "    # The value of an option.\n"
+           "    case \"$path:$prev\" in\n" +
+           values +
+           "    esac\n"
+           "    case \"$path\" in\n" +
+           words +
+           "        *) return ;;\n"
+           "    esac\n"
+           "    if [[ $cur == -* ]]; then\n"
+           "        COMPREPLY=($(compgen -W \"$offered\" -- \"$cur\"))\n"
+           "        return\n"
+           "    fi\n"
+           "    eval \"$rest\"\n"
+           "}\n"
+           "complete -F _cobble cobble\n";
+}
+
+void addCompletionCommand(CLI::App& parent, CommandRun& chosen) {
+    auto shell = std::make_shared<std::string>();
+    // Hidden: the build runs it to write the completion file that is installed.
+    CLI::App* command = parent.add_subcommand("completion", "Print a shell completion script.");
+    command->group("");
+    command->add_option("SHELL", *shell, "the shell: bash")
+        ->required()
+        ->check(CLI::IsMember({"bash"}));
+    command->callback([shell, &parent, &chosen] {
+        chosen = [&parent](const Console& console) {
+            console.out << bashCompletion(parent);
+            return ExitStatus::Success;
+        };
+    });
+}
+
 }  // namespace
 
 ExitStatus runCobble(int argc, const char* const* argv, const Console& console) {
     CLI::App app("cobble: work on Protel Autotrax component libraries (.LIB files) from the shell.",
                  "cobble");
     app.footer(kFooter);
+    // Before the commands are added, which take it over.
+    app.set_help_flag("-h,--help", "print this help and exit");
     app.set_version_flag("--version", std::string("cobble ") + kProjectVersion + kVersionFooter,
                          "print the version and exit");
     app.require_subcommand(1);
-    app.failure_message([](const CLI::App*, const CLI::Error& e) {
-        return "cobble: " + oneLine(e.what()) + " (see cobble --help)\n";
-    });
     CommandRun chosen;
     for (const CommandAdder add : kCommands) add(app, chosen);
+    addCompletionCommand(app, chosen);
+    nameValuesByTheirArguments(app);
 
     // CLI11 would call a misspelt command a missing one; say what is wrong instead.
     if (argc > 1 && argv[1][0] != '-') {
@@ -611,8 +822,17 @@ ExitStatus runCobble(int argc, const char* const* argv, const Console& console) 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        const int code = app.exit(e, console.out, console.err);
-        return code == 0 ? ExitStatus::Success : ExitStatus::Trouble;
+        if (e.get_exit_code() == 0) {
+            app.exit(e, console.out, console.err);  // --help or --version
+            return ExitStatus::Success;
+        }
+        // An option nobody knows is named first, since it often causes the other complaints (a
+        // misspelt option's value taken for a missing argument), and the help pointed to is the
+        // one of the command being typed.
+        const std::string unknown = unknownOption(app);
+        console.error((unknown.empty() ? oneLine(e.what()) : "unknown option " + unknown) +
+                      " (see " + commandPath(app) + " --help)");
+        return ExitStatus::Trouble;
     }
     if (!chosen) return ExitStatus::Trouble;
     try {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <ostream>
+#include <streambuf>
 #include <string>
 #include <string_view>
 
@@ -28,12 +29,50 @@ inline ExitStatus worse(ExitStatus a, ExitStatus b) {
 /// "1 component", "2 components".
 std::string components(std::size_t count);
 
+/// The progress line on the terminal of standard error: drawn in place, and wiped before
+/// anything else reaches that terminal, so that no result or error runs on from a counter.
+class ProgressLine final {
+public:
+    explicit ProgressLine(std::ostream& err) : err_(err) {}
+
+    /// Shows `text` in place of the line shown before.
+    void draw(const std::string& text);
+    /// Blanks the line, when one is shown, and returns to the start of it.
+    void wipe();
+
+private:
+    std::ostream& err_;
+    std::size_t width_ = 0;
+};
+
+/// The buffer of standard output when it shares the terminal of the progress line: it wipes the
+/// line before passing any output on to `target`. It keeps no buffer of its own, so output
+/// reaches `target` in the order written; the line is drawn again at its next update.
+class SharedTerminalBuffer final : public std::streambuf {
+public:
+    SharedTerminalBuffer(std::streambuf& target, ProgressLine& line)
+        : target_(target), line_(line) {}
+
+protected:
+    int_type overflow(int_type c) override;
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int sync() override;
+
+private:
+    std::streambuf& target_;
+    ProgressLine& line_;
+};
+
 /// Where a command writes: its results to `out`, errors and progress to `err`. Progress is shown
 /// only when `err` is a terminal, so scripts and logs never see it.
 struct Console {
     std::ostream& out;
     std::ostream& err;
     bool errIsTerminal = false;
+    /// The progress line of `err`'s terminal, shared by every `Progress`, which errors wipe first
+    /// (and `out` too, through a `SharedTerminalBuffer`, when it writes to the same terminal).
+    /// None: each `Progress` keeps a line of its own.
+    ProgressLine* progressLine = nullptr;
 
     /// One line `cobble: <file>: <what>` on the error stream.
     void error(std::string_view file, std::string_view what) const;
@@ -54,8 +93,10 @@ public:
     void show(std::size_t done);
 
 private:
+    ProgressLine& line() { return console_.progressLine ? *console_.progressLine : own_; }
+
     const Console& console_;
     std::size_t total_;
     std::string noun_;
-    std::size_t shownWidth_ = 0;
+    ProgressLine own_;
 };

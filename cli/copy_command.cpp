@@ -20,22 +20,28 @@ ExitStatus runCopy(const CopyOptions& options, const Console& console) {
         console.error(options.source, source.failure.what);
         return source.failure.status;
     }
-    // The component the window would copy for each name: the first found by name.
+    // The component the window would copy for each name: the first found by name. Every NAME is
+    // looked up before anything is written, and any that finds nothing stops the copy.
     std::vector<const Component*> chosen;
+    bool allFound = true;
     for (const std::string& argument : options.names) {
-        const auto name = resolveName(source.loaded->library, argument);
-        if (!name) {
-            console.error(options.source, "no component named \"" + argument + "\"");
-            return ExitStatus::Failure;
+        const NamedArgument named = resolveNames(source.loaded->library, argument);
+        if (!named.problem.empty()) {
+            console.error(options.source, named.problem);
+            allFound = false;
         }
-        chosen.push_back(source.loaded->library.findByName(*name));
+        for (const std::string& name : named.names) {
+            chosen.push_back(source.loaded->library.findByName(name));
+        }
     }
+    if (!allFound) return ExitStatus::Failure;
 
     WritableLibrary destination =
         openForWriting(options.destination, true, waitFor(options.waitSeconds));
     if (!destination.session) {
+        // A destination that cannot be written is a refusal, whatever the reason.
         console.error(options.destination, destination.failure);
-        return refusalStatus(destination);
+        return ExitStatus::Failure;
     }
     if (!destination.note.empty()) console.error(options.destination, destination.note);
     LibrarySession& session = *destination.session;

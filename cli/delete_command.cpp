@@ -2,10 +2,13 @@
 
 #include "library.h"
 #include "library_input.h"
+#include "name_rules.h"
 #include "name_text.h"
 #include "write_refusals.h"
 
 #include <memory>
+#include <string_view>
+#include <vector>
 
 ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
     WritableLibrary opened = openForWriting(options.library, false, waitFor(options.waitSeconds));
@@ -15,14 +18,26 @@ ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
     }
     if (!opened.note.empty()) console.error(options.library, opened.note);
     LibrarySession& session = *opened.session;
+    // Each NAME removes one component of each name it stands for (a pattern, all it matches), so
+    // a name held twice is given twice to remove both.
+    std::vector<std::string> removed;
     for (const std::string& argument : options.names) {
-        const auto name = resolveName(*session.library(), argument);
-        if (!name) {
-            console.error(options.library, "no component named \"" + argument + "\"");
+        const NamedArgument named = resolveNames(*session.library(), argument);
+        if (!named.problem.empty()) {
+            // Held by the file, but every component of that name is taken by a NAME before.
+            const std::vector<std::string_view> taken(removed.begin(), removed.end());
+            const bool usedUp = lookUpName(taken, argument).kind != NameLookup::Kind::None;
+            console.error(options.library,
+                          usedUp ? "\"" + argument + "\" is given more times than the library " +
+                                       "holds components of that name"
+                                 : named.problem);
             return ExitStatus::Failure;
         }
-        session.remove(session.library()->findByName(*name));
-        if (options.dryRun) console.out << "would delete \"" << nameForText(*name) << "\"\n";
+        for (const std::string& name : named.names) {
+            session.remove(session.library()->findByName(name));
+            removed.push_back(name);
+            if (options.dryRun) console.out << "would delete \"" << nameForText(name) << "\"\n";
+        }
     }
 
     const std::size_t count = session.library()->size();
@@ -35,7 +50,7 @@ ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
         console.error(options.library, errorText(saved.reason));
         return ExitStatus::Failure;
     }
-    console.out << options.library << ": deleted " << components(options.names.size()) << ", now "
+    console.out << options.library << ": deleted " << components(removed.size()) << ", now "
                 << count << '\n';
     return ExitStatus::Success;
 }

@@ -21,8 +21,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The name a library file's footprints are exported under: its file name without the extension.
+// The name a library file's footprints are exported under: its file name without the extension,
+// "stdin" for standard input.
 std::string exportedLibraryName(const std::string& path) {
+    if (path == kStandardInput) return "stdin";
     return fs::path(path).filename().replace_extension().string();
 }
 
@@ -107,6 +109,7 @@ ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& cons
         if (::stat(path.c_str(), &info) == 0 && !seen.insert({info.st_dev, info.st_ino}).second) {
             continue;
         }
+        warnIfDamaged(*read.loaded, console);
         paths.push_back(path);
     }
     KicadExportOptions footprint = options.footprint;

@@ -6,6 +6,7 @@
 #include "name_text.h"
 
 #include <algorithm>
+#include <optional>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -35,12 +36,46 @@ std::string unreadableReason(const std::string& path) {
     return {};
 }
 
+/// Standard input read to its end at the first call, so that every read of `-` gets the same
+/// bytes; none when it cannot be read. Reading stops past the most any reader looks at, so that
+/// an endless input cannot exhaust memory.
+const std::optional<std::vector<std::uint8_t>>& standardInputBytes() {
+    static const std::optional<std::vector<std::uint8_t>> bytes =
+        []() -> std::optional<std::vector<std::uint8_t>> {
+        const std::size_t keep =
+            std::max(kMaxUsefulFileSize, libraryTextLimits().maxInputBytes) + 1;
+        std::vector<std::uint8_t> read;
+        std::uint8_t buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return std::nullopt;
+            if (n == 0) return read;
+            const std::size_t room = keep - std::min(read.size(), keep);
+            read.insert(read.end(), buffer, buffer + std::min(static_cast<std::size_t>(n), room));
+            if (read.size() >= keep) return read;
+        }
+    }();
+    return bytes;
+}
+
 }  // namespace
 
 FileRead readWholeFile(const std::string& path) { return readFileUpTo(path, kMaxUsefulFileSize); }
 
 FileRead readFileUpTo(const std::string& path, std::size_t limit) {
     FileRead result;
+    if (path == kStandardInput) {
+        const std::optional<std::vector<std::uint8_t>>& input = standardInputBytes();
+        if (!input) {
+            result.failure = {"standard input cannot be read", ExitStatus::Trouble};
+            return result;
+        }
+        result.ok = true;
+        result.bytes.assign(input->begin(),
+                            input->begin() + static_cast<std::ptrdiff_t>(std::min(limit, input->size())));
+        return result;
+    }
     // The common case costs one open and one read; why a file cannot be read is found out only
     // when it cannot.
     if (auto bytes = readFilePrefix(path, limit)) {
@@ -114,6 +149,12 @@ LibraryRead readLibraryFile(const std::string& path) {
     return result;
 }
 
+void warnIfDamaged(const LoadedLibrary& loaded, const Console& console) {
+    const LibraryTextNotes repairs = loaderRepairs(loaded.library, loaded.image);
+    if (repairs.file.empty() && repairs.components.empty()) return;
+    console.error(loaded.path, "damaged; run \"cobble check " + loaded.path + "\"");
+}
+
 std::vector<const Component*> componentsInListOrder(const LoadedLibrary& loaded) {
     // Directory order first (the reverse of the list), so that names equal but for case keep it.
     std::vector<const Component*> ordered;
@@ -135,28 +176,78 @@ std::vector<const Component*> componentsNamed(const LoadedLibrary& loaded,
     return found;
 }
 
-std::optional<std::vector<const Component*>> chooseComponents(const LoadedLibrary& loaded,
-                                                              const std::vector<std::string>& names,
-                                                              std::string& unknown) {
-    if (names.empty()) return componentsInListOrder(loaded);
-    std::vector<const Component*> chosen;
-    for (const std::string& argument : names) {
-        const auto name = resolveName(loaded.library, argument);
-        if (!name) {
-            unknown = argument;
-            return std::nullopt;
+namespace {
+
+/// The names finding by name can reach in `library`, in list order, one entry per component.
+std::vector<std::string> findableNamesInListOrder(const Library& library) {
+    std::vector<std::string> names;
+    const auto& components = library.components();
+    names.reserve(components.size());
+    for (auto it = components.rbegin(); it != components.rend(); ++it) {
+        if ((*it)->entry().isFindableByName()) names.push_back((*it)->displayName());
+    }
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return nameSortsBefore(a, b);
+    });
+    return names;
+}
+
+std::string quotedName(std::string_view name) { return "\"" + nameForText(name) + "\""; }
+
+}  // namespace
+
+NamedArgument resolveNames(const Library& library, const std::string& argument) {
+    const std::vector<std::string> held = findableNamesInListOrder(library);
+    const std::vector<std::string_view> names(held.begin(), held.end());
+    NameLookup lookup = lookUpName(names, argument);
+    if (lookup.kind == NameLookup::Kind::None) {
+        if (auto typed = nameFromText(argument); typed && *typed != argument) {
+            NameLookup asText = lookUpName(names, *typed);
+            if (asText.kind != NameLookup::Kind::None) lookup = std::move(asText);
         }
-        for (const Component* component : componentsNamed(loaded, *name)) {
-            if (std::find(chosen.begin(), chosen.end(), component) == chosen.end()) {
-                chosen.push_back(component);
+    }
+    NamedArgument result;
+    for (const std::size_t place : lookup.found) {
+        const std::string name(names[place]);
+        if (std::find(result.names.begin(), result.names.end(), name) == result.names.end()) {
+            result.names.push_back(name);
+        }
+    }
+    if (result.names.empty()) {
+        result.problem = (isNamePattern(argument) ? "no component name matches \""
+                                                  : "no component named \"") +
+                         argument + "\"";
+        for (std::size_t i = 0; i < lookup.close.size(); ++i) {
+            result.problem += i == 0                          ? "; did you mean "
+                              : i + 1 == lookup.close.size() ? " or "
+                                                             : ", ";
+            result.problem += quotedName(names[lookup.close[i]]);
+        }
+        if (!lookup.close.empty()) result.problem += "?";
+    }
+    return result;
+}
+
+ComponentChoice chooseComponents(const LoadedLibrary& loaded, const std::vector<std::string>& names) {
+    ComponentChoice choice;
+    if (names.empty()) {
+        choice.components = componentsInListOrder(loaded);
+        return choice;
+    }
+    for (const std::string& argument : names) {
+        NamedArgument named = resolveNames(loaded.library, argument);
+        if (!named.problem.empty()) {
+            choice.problems.push_back(std::move(named.problem));
+            continue;
+        }
+        for (const std::string& name : named.names) {
+            for (const Component* component : componentsNamed(loaded, name)) {
+                if (std::find(choice.components.begin(), choice.components.end(), component) ==
+                    choice.components.end()) {
+                    choice.components.push_back(component);
+                }
             }
         }
     }
-    return chosen;
-}
-
-std::optional<std::string> resolveName(const Library& library, const std::string& argument) {
-    if (library.findByName(argument)) return argument;
-    if (auto typed = nameFromText(argument); typed && library.findByName(*typed)) return typed;
-    return std::nullopt;
+    return choice;
 }

@@ -34,10 +34,19 @@ struct LibraryRead {
     ReadFailure failure;
 };
 
+/// The path that stands for standard input, as in other shell programs; a file named `-` is
+/// reached as `./-`.
+inline constexpr const char* kStandardInput = "-";
+
 /// Reads the whole file at `path` (only the part any component can reach, for a huge one) and
-/// loads it. A missing file, a folder, a special file, one that cannot be read, one shorter than
+/// loads it; `-` reads standard input to its end, once: a second read gives the same bytes. A missing file, a folder, a special file, one that cannot be read, one shorter than
 /// a header and one without the signature each give their own reason.
 LibraryRead readLibraryFile(const std::string& path);
+
+/// When the loader had to repair `loaded` (records dropped, counts lowered, a directory cut
+/// short), says so once on the error stream and points to `cobble check`; a command that shows or
+/// converts a library goes on all the same, with its status unchanged.
+void warnIfDamaged(const LoadedLibrary& loaded, const Console& console);
 
 /// Reads the file's bytes only, with the same reasons for a file that cannot be read; a file
 /// that is no library is no failure here.
@@ -69,14 +78,21 @@ std::vector<const Component*> componentsInListOrder(const LoadedLibrary& loaded)
 /// name twice.
 std::vector<const Component*> componentsNamed(const LoadedLibrary& loaded, const std::string& name);
 
-/// The components the NAME arguments of a command choose, in the order given, each once; all of
-/// them in list order when there are none. None when an argument names no component; `unknown`
-/// then holds it.
-std::optional<std::vector<const Component*>> chooseComponents(const LoadedLibrary& loaded,
-                                                              const std::vector<std::string>& names,
-                                                              std::string& unknown);
+/// What one NAME argument of a command stands for in a library, by the name rules (exact, then
+/// the one name equal but for letter case, then a shell pattern; each tried on the argument's
+/// bytes, then on the argument read as printed text): the distinct stored names it finds, in list
+/// order; none, with the rest of an error line saying so and naming close ones, when nothing.
+struct NamedArgument {
+    std::vector<std::string> names;
+    std::string problem;
+};
+NamedArgument resolveNames(const Library& library, const std::string& argument);
 
-/// The stored name a command-line NAME means in `library`: the argument's bytes as they are when a
-/// component has that exact name, else the argument read as printed text (UTF-8 Latin-1 with
-/// `\xNN` escapes). None when neither names a component.
-std::optional<std::string> resolveName(const Library& library, const std::string& argument);
+/// The components the NAME arguments of a command choose, in the order given, each once; all of
+/// them in list order when there are none. `problems` gets one error text for each argument that
+/// finds nothing; the components of the others are chosen all the same.
+struct ComponentChoice {
+    std::vector<const Component*> components;
+    std::vector<std::string> problems;
+};
+ComponentChoice chooseComponents(const LoadedLibrary& loaded, const std::vector<std::string>& names);

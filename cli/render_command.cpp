@@ -5,6 +5,7 @@
 #include "file_io.h"
 #include "gui_application.h"
 #include "library_input.h"
+#include "name_text.h"
 #include "ordered_work.h"
 #include "palette_png.h"
 
@@ -49,13 +50,23 @@ ExitStatus runRender(const RenderOptions& options, const Console& console) {
         return read.failure.status;
     }
     const LoadedLibrary& loaded = *read.loaded;
-    std::string unknown;
-    const auto picked = chooseComponents(loaded, options.names, unknown);
-    if (!picked) {
-        console.error(options.library, "no component named \"" + unknown + "\"");
+    warnIfDamaged(loaded, console);
+    // A NAME that finds nothing and nothing is drawn; what the others found is named, so that
+    // the next try can be right at once.
+    const ComponentChoice picked = chooseComponents(loaded, options.names);
+    const std::vector<const Component*>& chosen = picked.components;
+    if (!picked.problems.empty()) {
+        for (const std::string& problem : picked.problems) console.error(options.library, problem);
+        std::string found;
+        for (const Component* component : chosen) {
+            found +=
+                (found.empty() ? " \"" : ", \"") + nameForText(component->displayName()) + "\"";
+        }
+        console.error(options.library, found.empty()
+                                           ? "nothing drawn"
+                                           : "nothing drawn; the other NAMEs found" + found);
         return ExitStatus::Failure;
     }
-    const std::vector<const Component*>& chosen = *picked;
     if (std::string problem = prepareFolder(options.outDirectory); !problem.empty()) {
         console.error(options.outDirectory, problem);
         return ExitStatus::Failure;

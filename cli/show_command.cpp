@@ -97,15 +97,17 @@ ExitStatus runShow(const ShowOptions& options, const Console& console) {
         return read.failure.status;
     }
     const LoadedLibrary& loaded = *read.loaded;
+    warnIfDamaged(loaded, console);
 
-    std::string unknown;
-    const auto chosen = chooseComponents(loaded, options.names, unknown);
-    if (!chosen) {
-        console.error(options.library, "no component named \"" + unknown + "\"");
+    // The components found are shown even when some NAME finds none; the errors follow them.
+    const ComponentChoice chosen = chooseComponents(loaded, options.names);
+    const std::vector<const Component*>& shown = chosen.components;
+
+    // Nothing to show when every NAME found nothing: the errors say it all.
+    if (!options.names.empty() && shown.empty()) {
+        for (const std::string& problem : chosen.problems) console.error(options.library, problem);
         return ExitStatus::Failure;
     }
-    const std::vector<const Component*>& shown = *chosen;
-
     if (options.json) {
         Json components = Json::array();
         for (const Component* component : shown) {
@@ -115,5 +117,7 @@ ExitStatus runShow(const ShowOptions& options, const Console& console) {
     } else {
         printTable(loaded, shown, console.out);
     }
-    return ExitStatus::Success;
+    console.out.flush();
+    for (const std::string& problem : chosen.problems) console.error(options.library, problem);
+    return chosen.problems.empty() ? ExitStatus::Success : ExitStatus::Failure;
 }

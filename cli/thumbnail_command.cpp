@@ -20,14 +20,14 @@ std::vector<const Component*> componentsToDraw(const LoadedLibrary& loaded,
                                                const Console& console) {
     std::vector<const Component*> drawn;
     if (options.component) {
-        std::string unknown;
-        const auto picked = chooseComponents(loaded, {*options.component}, unknown);
-        if (!picked) {
-            console.error(options.library, "no component named \"" + unknown + "\"");
+        const ComponentChoice picked = chooseComponents(loaded, {*options.component});
+        if (!picked.problems.empty()) {
+            console.error(options.library, picked.problems.front());
             return {};
         }
-        // Of two components with that name, the first in list order, as the window shows it.
-        drawn.push_back(picked->front());
+        // Of two components with that name (or a pattern's), the first in list order, as the
+        // window shows it.
+        drawn.push_back(picked.components.front());
     } else {
         drawn = componentsInListOrder(loaded);
     }

@@ -1,6 +1,7 @@
 #include "footprint_files.h"
 
 #include "file_io.h"
+#include "library_format.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -49,7 +50,22 @@ bool collectFootprintFiles(const std::vector<std::string>& inputs,
                 continue;
             }
             if (found.empty()) {
-                unreadable(input, "the folder holds no .kicad_mod file");
+                // A folder of footprint libraries (KiCad's own footprints folder) is a likely
+                // mistake for one of them: say which to give.
+                std::vector<std::string> pretty;
+                for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+                    if (it->path().extension() == ".pretty" && it->is_directory(ec)) {
+                        pretty.push_back(it->path().filename().string());
+                    }
+                }
+                std::sort(pretty.begin(), pretty.end());
+                std::string what = "the folder holds no .kicad_mod file";
+                if (!pretty.empty()) {
+                    what += "; give one of its " + std::to_string(pretty.size()) +
+                            (pretty.size() == 1 ? " .pretty folder" : " .pretty folders") + " (" +
+                            pretty.front() + (pretty.size() > 1 ? ", ..." : "") + ")";
+                }
+                unreadable(input, what);
                 ok = false;
                 continue;
             }
@@ -64,6 +80,13 @@ bool collectFootprintFiles(const std::vector<std::string>& inputs,
                 files.push_back({std::move(file), library});
             }
         } else if (fs::is_regular_file(path, ec)) {
+            const auto header = readFilePrefix(input, kHeaderSize);
+            if (header && hasLibrarySignature(*header)) {
+                unreadable(input, "a component library, not a KiCad footprint: cobble copy "
+                                  "takes components from it");
+                ok = false;
+                continue;
+            }
             files.push_back({input, libraryNameOf(path.parent_path())});
         } else if (fs::exists(path, ec)) {
             unreadable(input, "neither a footprint file nor a folder");

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <map>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -48,7 +49,11 @@ std::string escapedStem(std::string_view name) {
         const auto byte = static_cast<unsigned char>(name[i]);
         const bool edge = i == 0 || i + 1 == name.size();
         const bool dotOrSpace = byte == '.' || byte == ' ';
-        if (!isPlain(byte) || (edge && dotOrSpace) || (i == 0 && reserved)) {
+        if (byte >= 0x80) {
+            // A Latin-1 character, written as the UTF-8 every file system takes.
+            stem += static_cast<char>(0xC0 | (byte >> 6));
+            stem += static_cast<char>(0x80 | (byte & 0x3F));
+        } else if (!isPlain(byte) || (edge && dotOrSpace) || (i == 0 && reserved)) {
             appendEscaped(stem, byte);
         } else {
             stem += static_cast<char>(byte);
@@ -63,10 +68,11 @@ std::vector<std::string> componentFileNames(std::span<const std::string> names) 
     std::vector<std::string> stems(names.size());
     // Folded stem -> indices of the names that give it, ordered by name bytes, then input place.
     std::map<std::string, std::vector<std::size_t>> groups;
-    DistinctNames given;
+    // Told apart as a file system that ignores case sees them, Latin-1 letters included.
+    DistinctNames given(foldedUtf8Name);
     for (std::size_t i = 0; i < names.size(); ++i) {
         stems[i] = escapedStem(names[i]);
-        groups[foldedName(stems[i])].push_back(i);
+        groups[foldedUtf8Name(stems[i])].push_back(i);
         given.reserve(stems[i]);
     }
     for (auto& [key, members] : groups) {

@@ -19,6 +19,11 @@
 /// names that differ only in letter case are the same.
 std::string foldedName(std::string_view text);
 
+/// `text`, a UTF-8 text such as a file name, with the ASCII letters and the Latin-1 capitals
+/// (U+00C0 to U+00DE but U+00D7) in lower case: the key under which a file system that ignores
+/// letter case takes two names for one.
+std::string foldedUtf8Name(std::string_view text);
+
 /// Compares two names as the window's lists order them: code by code after folding letter case,
 /// each byte read as a Latin-1 character, a name that is a prefix of another first. Negative,
 /// zero or positive like `strcmp`; names equal but for case compare as zero, so a stable sort
@@ -30,11 +35,18 @@ inline bool nameSortsBefore(std::string_view a, std::string_view b) {
     return compareNamesIgnoringCase(a, b) < 0;
 }
 
-/// Gives out names that no two of which are the same ignoring case (`foldedName`): a name asked
+/// Gives out names that no two of which are the same ignoring case (`foldedName`, or a key of the
+/// caller's): a name asked
 /// for while it is free is given as it is, and a name already given becomes `NAME~2`, `NAME~3`,
 /// ..., the first of those that is neither given nor reserved.
 class DistinctNames final {
 public:
+    /// The key under which two names are the same.
+    using Key = std::string (*)(std::string_view);
+
+    /// Names are the same when `key` gives the same for them (by default, ignoring ASCII case).
+    explicit DistinctNames(Key key = foldedName) : key_(key) {}
+
     /// No limit on the length of a name given.
     static constexpr std::size_t kUnlimited = static_cast<std::size_t>(-1);
 
@@ -55,6 +67,7 @@ public:
     std::string take(std::string_view name, std::size_t capacity = kUnlimited);
 
 private:
+    Key key_;
     std::set<std::string> given_;
     std::set<std::string> reserved_;
 };
@@ -84,3 +97,31 @@ struct NameClash {
 /// first place of the first. Ordered by `at`, a Duplicate before a CaseOnly clash at the same
 /// place.
 std::vector<NameClash> nameClashes(std::span<const NamedPlace> names, bool firstIsFound);
+
+/// Whether `typed` is a shell-style pattern: it holds `*`, `?` or `[`.
+bool isNamePattern(std::string_view typed);
+
+/// Whether `name` matches the shell-style pattern `pattern` byte by byte: `*` any run of bytes,
+/// `?` any one byte, `[abc]`, `[a-z]` and `[!abc]` (or `[^abc]`) one byte of a set, `\` the next
+/// byte as it is. With `ignoringCase`, ASCII letters match either case (as `foldedName`).
+bool matchesNamePattern(std::string_view pattern, std::string_view name, bool ignoringCase);
+
+/// What a name a person typed finds among the names of a list (a library's components).
+struct NameLookup {
+    enum class Kind {
+        Exact,         ///< names equal to it byte for byte
+        IgnoringCase,  ///< the one name equal to it but for letter case
+        Pattern,       ///< the names the pattern matches, case first as typed, else ignoring it
+        None,          ///< nothing; `close` holds the names that come close
+    };
+    Kind kind = Kind::None;
+    /// The places (indices into the names given) found, in the order of the names given.
+    std::vector<std::size_t> found;
+    /// For None: names that come close, closest first, each distinct name once, at most three.
+    std::vector<std::size_t> close;
+};
+
+/// Looks `typed` up among `names`: an exact match first; else, when the names equal to it but for
+/// letter case are all one name, that name; else, for a pattern, the names it matches; else
+/// nothing, with the names that differ from it by few letters, or only in case, as close.
+NameLookup lookUpName(std::span<const std::string_view> names, std::string_view typed);

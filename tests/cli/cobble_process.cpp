@@ -49,6 +49,12 @@ int waitFor(pid_t child) {
 
 CobbleRun runCobble(const std::vector<std::string>& arguments,
                     const std::filesystem::path& workingDirectory) {
+    return runCobbleWithInput(arguments, "/dev/null", workingDirectory);
+}
+
+CobbleRun runCobbleWithInput(const std::vector<std::string>& arguments,
+                             const std::filesystem::path& input,
+                             const std::filesystem::path& workingDirectory) {
     // Files rather than pipes, so that a large output cannot block the child.
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
@@ -56,8 +62,9 @@ CobbleRun runCobble(const std::vector<std::string>& arguments,
     const pid_t child = ::fork();
     if (child < 0) throw std::runtime_error("cannot start cobble");
     if (child == 0) {
-        const int nothing = ::open("/dev/null", O_RDONLY);
-        ::dup2(nothing, STDIN_FILENO);
+        const int source = ::open(input.c_str(), O_RDONLY);
+        if (source < 0) ::_exit(126);
+        ::dup2(source, STDIN_FILENO);
         ::dup2(::fileno(out), STDOUT_FILENO);
         ::dup2(::fileno(err), STDERR_FILENO);
         execCobble(arguments, workingDirectory);
@@ -71,7 +78,9 @@ CobbleRun runCobble(const std::vector<std::string>& arguments,
     return run;
 }
 
-CobbleRun runCobbleOnTerminal(const std::vector<std::string>& arguments) {
+namespace {
+
+CobbleRun runOnTerminal(const std::vector<std::string>& arguments, bool outputToo) {
     int master = -1;
     int slave = -1;
     if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
@@ -83,7 +92,7 @@ CobbleRun runCobbleOnTerminal(const std::vector<std::string>& arguments) {
         ::close(master);
         const int nothing = ::open("/dev/null", O_RDONLY);
         ::dup2(nothing, STDIN_FILENO);
-        ::dup2(::fileno(out), STDOUT_FILENO);
+        ::dup2(outputToo ? slave : ::fileno(out), STDOUT_FILENO);
         ::dup2(slave, STDERR_FILENO);
         execCobble(arguments, {});
     }
@@ -102,6 +111,42 @@ CobbleRun runCobbleOnTerminal(const std::vector<std::string>& arguments) {
     run.out = readAll(::fileno(out));
     std::fclose(out);
     return run;
+}
+
+}  // namespace
+
+CobbleRun runCobbleOnTerminal(const std::vector<std::string>& arguments) {
+    return runOnTerminal(arguments, false);
+}
+
+CobbleRun runCobbleOnSharedTerminal(const std::vector<std::string>& arguments) {
+    return runOnTerminal(arguments, true);
+}
+
+std::vector<std::string> screenLines(const std::string& received) {
+    std::vector<std::string> lines(1);
+    std::size_t column = 0;
+    for (const char c : received) {
+        if (c == '\r') {
+            column = 0;
+        } else if (c == '\n') {
+            lines.emplace_back();
+            column = 0;
+        } else {
+            std::string& line = lines.back();
+            if (column < line.size()) {
+                line[column] = c;
+            } else {
+                line += c;
+            }
+            ++column;
+        }
+    }
+    for (std::string& line : lines) {
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+    }
+    while (!lines.empty() && lines.back().empty()) lines.pop_back();
+    return lines;
 }
 
 std::string describe(const CobbleRun& run) {

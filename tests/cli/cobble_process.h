@@ -17,8 +17,21 @@ struct CobbleRun {
 CobbleRun runCobble(const std::vector<std::string>& arguments,
                     const std::filesystem::path& workingDirectory = {});
 
+/// The same with standard input read from the file `input`.
+CobbleRun runCobbleWithInput(const std::vector<std::string>& arguments,
+                             const std::filesystem::path& input,
+                             const std::filesystem::path& workingDirectory = {});
+
 /// The same on a terminal: standard error is a pseudo-terminal, whose output is captured in `err`.
 CobbleRun runCobbleOnTerminal(const std::vector<std::string>& arguments);
+
+/// The same with standard output on that pseudo-terminal too, as a person at a terminal runs it:
+/// `err` holds everything the terminal received, `out` nothing.
+CobbleRun runCobbleOnSharedTerminal(const std::vector<std::string>& arguments);
+
+/// The lines a terminal shows after receiving `received`: a carriage return goes back to the start
+/// of the line, characters overwrite what is there, and trailing blanks are dropped.
+std::vector<std::string> screenLines(const std::string& received);
 
 /// Prints a run for a failure message.
 std::string describe(const CobbleRun& run);

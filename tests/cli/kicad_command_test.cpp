@@ -218,7 +218,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadExport{"both drills",
                   {"IC", "--out", "TMP/out", "--drill-ratio", "0.5", "--drill-mm", "1"},
                   2,
-                  "excludes"},
+                  "give one of them, not both"},
         BadExport{"no unit", {"IC", "--out", "TMP/out", "--unit-mm", "0"}, 2, "--unit-mm"},
         BadExport{"drill ratio above one",
                   {"IC", "--out", "TMP/out", "--drill-ratio", "2"},

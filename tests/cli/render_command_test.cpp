@@ -289,7 +289,8 @@ TEST_F(Render, BadRequestsWriteNothing) {
     const CobbleRun unknown =
         runCobble({"render", library, "DIP8", "NOPE", "--format", "svg", "--out", out("pics")});
     EXPECT_EQ(unknown.status, 1);
-    EXPECT_EQ(unknown.err, "cobble: " + library + ": no component named \"NOPE\"\n");
+    EXPECT_EQ(unknown.err, "cobble: " + library + ": no component named \"NOPE\"\ncobble: " +
+                               library + ": nothing drawn; the other NAMEs found \"DIP8\"\n");
     EXPECT_FALSE(fs::exists(dir / "pics"));
 
     for (const std::vector<std::string>& arguments :

@@ -53,7 +53,7 @@ expect usr/bin/cobblestack usr/bin/cobble \
     "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
     usr/share/mime/packages/cobblestack-library.xml usr/share/thumbnailers/cobblestack.thumbnailer \
     usr/share/doc/cobblestack/copyright usr/share/doc/cobblestack/changelog.gz \
-    usr/share/cobblestack/samples/IC.LIB \
+    usr/share/cobblestack/samples/IC.LIB usr/share/bash-completion/completions/cobble \
     "usr/share/icons/hicolor/scalable/apps/$id.svg" \
     usr/share/icons/hicolor/scalable/mimetypes/application-x-autotrax-library.svg
 for side in 16 32 48 64 128 256; do
