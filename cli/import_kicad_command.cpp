@@ -112,9 +112,9 @@ KicadImportResult run(const KicadImportRequest& request) {
 
     LibrarySet::Opening opening = LibrarySet::open(request.library, request.split);
     if (!opening.set) {
-        problems.push_back(
-            {request.library, opening.failure + "; it is left alone",
-             opening.unreadable ? ImportProblem::Kind::Unreadable : ImportProblem::Kind::Refused});
+        // A destination that cannot be written is a refusal, whatever the reason, as in copy.
+        problems.push_back({request.library, opening.failure + "; it is left alone",
+                            ImportProblem::Kind::Refused});
         out.push_back("Nothing written.");
         return result;
     }
