@@ -126,7 +126,8 @@ void addShowCommand(CLI::App& parent, CommandRun& chosen) {
         "show",
         "Describe the components of a library: name, slot, primitives by kind, bounds "
         "and record bytes.");
-    command->add_option("LIB", options->library, "the library file (- for standard input)")->required();
+    command->add_option("LIB", options->library, "the library file (- for standard input)")
+        ->required();
     command->add_option("NAME", options->names,
                         "only these components (a name held twice shows both)");
     command->add_flag("--json", options->json, "print JSON instead of a table");
@@ -162,7 +163,8 @@ void addCheckCommand(CLI::App& parent, CommandRun& chosen) {
         "check",
         "Report everything the loader tolerates in library files and what a save "
         "would change.");
-    command->add_option("LIB", options->libraries, "the library files (- for standard input)")->required();
+    command->add_option("LIB", options->libraries, "the library files (- for standard input)")
+        ->required();
     command->add_flag("--json", options->json, "print JSON instead of text");
     command->footer(
         "For each file, in the order given: one line per finding, in file order (the file\n"
@@ -310,7 +312,8 @@ void addRenderCommand(CLI::App& parent, CommandRun& chosen) {
     auto size = std::make_shared<std::string>();
     CLI::App* command = parent.add_subcommand(
         "render", "Draw components as the window's viewer draws them, into PNG or SVG files.");
-    command->add_option("LIB", options->library, "the library file (- for standard input)")->required();
+    command->add_option("LIB", options->library, "the library file (- for standard input)")
+        ->required();
     command->add_option("NAME", options->names, "only these components");
     auto format = std::make_shared<std::string>();
     command->add_option("--format", *format, "the kind of picture, png or svg (either case)")
@@ -318,8 +321,7 @@ void addRenderCommand(CLI::App& parent, CommandRun& chosen) {
         ->required()
         ->check([](const std::string& text) {
             const std::string kind = lowerCase(text);
-            return kind == "png" || kind == "svg" ? std::string()
-                                                  : "expected png or svg: " + text;
+            return kind == "png" || kind == "svg" ? std::string() : "expected png or svg: " + text;
         });
     command
         ->add_option("--size", *size,
@@ -470,7 +472,8 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
     group->require_subcommand(1);
     CLI::App* command = group->add_subcommand(
         "kicad", "Write each library as a KiCad footprint library, one .kicad_mod per component.");
-    command->add_option("LIB", options->libraries, "the library files (- for standard input)")->required();
+    command->add_option("LIB", options->libraries, "the library files (- for standard input)")
+        ->required();
     command
         ->add_option("--out", options->outDirectory,
                      "the folder that receives the NAME.pretty folders (created when missing)")
@@ -485,17 +488,16 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
                          "not with --drill-mm)")
             ->type_name("R")
             ->check(numberFrom(0.01, 1.0, "a share", false));
-    CLI::Option* drill =
-        command
-            ->add_option("--drill-mm", *drillMm,
-                         "one drill in millimetres for every through-hole pad")
-            ->type_name("D")
-            ->check([](const std::string& text) {
-                const auto nm = parseMillimetres(text);
-                return nm && *nm > 0 && *nm <= kMaxDrillNanometres
-                           ? std::string()
-                           : "expected a drill from 0.000001 to 100 mm: " + text;
-            });
+    CLI::Option* drill = command
+                             ->add_option("--drill-mm", *drillMm,
+                                          "one drill in millimetres for every through-hole pad")
+                             ->type_name("D")
+                             ->check([](const std::string& text) {
+                                 const auto nm = parseMillimetres(text);
+                                 return nm && *nm > 0 && *nm <= kMaxDrillNanometres
+                                            ? std::string()
+                                            : "expected a drill from 0.000001 to 100 mm: " + text;
+                             });
     command
         ->add_option("--names", options->namesFile,
                      "a names file (KICAD_NAME<TAB>SHORT, as an import writes LIB.names) whose "
@@ -536,7 +538,8 @@ void addExportCommand(CLI::App& parent, CommandRun& chosen) {
         "with names as Latin-1 converted to UTF-8.");
     command->callback([options, unit, drillMm, noCourtyard, ratio, drill, &chosen] {
         if (ratio->count() > 0 && drill->count() > 0) {
-            throw CLI::ValidationError("--drill-ratio and --drill-mm", "give one of them, not both");
+            throw CLI::ValidationError("--drill-ratio and --drill-mm",
+                                       "give one of them, not both");
         }
         if (!unit->empty()) options->footprint.unit = *parseUnit(*unit);
         options->footprint.courtyard = !*noCourtyard;
@@ -692,8 +695,8 @@ std::string valueCompletion(const std::string& typeName, const std::string& name
         return "COMPREPLY=($(compgen -W '" + words + "' -- \"$cur\"))";
     }
     if (value == "DIR") return "COMPREPLY=($(compgen -d -- \"$cur\")); compopt -o filenames";
-    static const std::array kFiles = {"LIB", "DEST", "SRC", "FILE", "TEXT", "OUTPUT",
-                                      "A",   "B",    "FOOTPRINT_OR_PRETTY"};
+    static const std::array kFiles = {
+        "LIB", "DEST", "SRC", "FILE", "TEXT", "OUTPUT", "A", "B", "FOOTPRINT_OR_PRETTY"};
     if (std::find(kFiles.begin(), kFiles.end(), value) != kFiles.end()) {
         return "COMPREPLY=($(compgen -f -- \"$cur\")); compopt -o filenames";
     }
@@ -750,7 +753,8 @@ std::string bashCompletion(const CLI::App& app) {
     std::string words;
     std::string values;
     addCompletionCases(app, "cobble", paths, words, values);
-    return "# bash completion for cobble; written by `cobble completion bash` from the definitions\n"
+    return "# bash completion for cobble; written by `cobble completion bash` from the "
+           "definitions\n"
            "# of its commands and options.\n"
            "_cobble() {\n"
            "    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD-1]}\n"

@@ -27,10 +27,10 @@ ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
             // Held by the file, but every component of that name is taken by a NAME before.
             const std::vector<std::string_view> taken(removed.begin(), removed.end());
             const bool usedUp = lookUpName(taken, argument).kind != NameLookup::Kind::None;
-            console.error(options.library,
-                          usedUp ? "\"" + argument + "\" is given more times than the library " +
-                                       "holds components of that name"
-                                 : named.problem);
+            console.error(options.library, usedUp ? "\"" + argument +
+                                                        "\" is given more times than the library " +
+                                                        "holds components of that name"
+                                                  : named.problem);
             return ExitStatus::Failure;
         }
         for (const std::string& name : named.names) {

@@ -6,10 +6,10 @@
 #include "name_text.h"
 
 #include <algorithm>
-#include <optional>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,8 +72,8 @@ FileRead readFileUpTo(const std::string& path, std::size_t limit) {
             return result;
         }
         result.ok = true;
-        result.bytes.assign(input->begin(),
-                            input->begin() + static_cast<std::ptrdiff_t>(std::min(limit, input->size())));
+        result.bytes.assign(input->begin(), input->begin() + static_cast<std::ptrdiff_t>(
+                                                                 std::min(limit, input->size())));
         return result;
     }
     // The common case costs one open and one read; why a file cannot be read is found out only
@@ -214,11 +214,11 @@ NamedArgument resolveNames(const Library& library, const std::string& argument) 
         }
     }
     if (result.names.empty()) {
-        result.problem = (isNamePattern(argument) ? "no component name matches \""
-                                                  : "no component named \"") +
-                         argument + "\"";
+        result.problem =
+            (isNamePattern(argument) ? "no component name matches \"" : "no component named \"") +
+            argument + "\"";
         for (std::size_t i = 0; i < lookup.close.size(); ++i) {
-            result.problem += i == 0                          ? "; did you mean "
+            result.problem += i == 0                         ? "; did you mean "
                               : i + 1 == lookup.close.size() ? " or "
                                                              : ", ";
             result.problem += quotedName(names[lookup.close[i]]);
@@ -228,7 +228,8 @@ NamedArgument resolveNames(const Library& library, const std::string& argument) 
     return result;
 }
 
-ComponentChoice chooseComponents(const LoadedLibrary& loaded, const std::vector<std::string>& names) {
+ComponentChoice chooseComponents(const LoadedLibrary& loaded,
+                                 const std::vector<std::string>& names) {
     ComponentChoice choice;
     if (names.empty()) {
         choice.components = componentsInListOrder(loaded);

@@ -39,8 +39,9 @@ struct LibraryRead {
 inline constexpr const char* kStandardInput = "-";
 
 /// Reads the whole file at `path` (only the part any component can reach, for a huge one) and
-/// loads it; `-` reads standard input to its end, once: a second read gives the same bytes. A missing file, a folder, a special file, one that cannot be read, one shorter than
-/// a header and one without the signature each give their own reason.
+/// loads it; `-` reads standard input to its end, once: a second read gives the same bytes. A
+/// missing file, a folder, a special file, one that cannot be read, one shorter than a header and
+/// one without the signature each give their own reason.
 LibraryRead readLibraryFile(const std::string& path);
 
 /// When the loader had to repair `loaded` (records dropped, counts lowered, a directory cut
@@ -95,4 +96,5 @@ struct ComponentChoice {
     std::vector<const Component*> components;
     std::vector<std::string> problems;
 };
-ComponentChoice chooseComponents(const LoadedLibrary& loaded, const std::vector<std::string>& names);
+ComponentChoice chooseComponents(const LoadedLibrary& loaded,
+                                 const std::vector<std::string>& names);

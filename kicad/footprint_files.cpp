@@ -82,8 +82,9 @@ bool collectFootprintFiles(const std::vector<std::string>& inputs,
         } else if (fs::is_regular_file(path, ec)) {
             const auto header = readFilePrefix(input, kHeaderSize);
             if (header && hasLibrarySignature(*header)) {
-                unreadable(input, "a component library, not a KiCad footprint: cobble copy "
-                                  "takes components from it");
+                unreadable(input,
+                           "a component library, not a KiCad footprint: cobble copy "
+                           "takes components from it");
                 ok = false;
                 continue;
             }

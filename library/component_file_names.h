@@ -20,9 +20,10 @@
 ///   CONOUT$), its first byte is escaped: `con.x` gives `%63on.x`.
 /// - An empty name gives `%empty`, which no escaped name can be (escapes use two hex digits).
 /// - Stems that are equal when letters are folded to one case (ASCII and Latin-1 letters, as a
-///   file system that ignores case folds them) are told apart: the spellings of such a group are ordered by
-///   their bytes, exact repeats by their place in the input; the first keeps its stem and each
-///   following one gets `~2`, `~3` and so on, skipping any result another name already has.
+///   file system that ignores case folds them) are told apart: the spellings of such a group are
+///   ordered by their bytes, exact repeats by their place in the input; the first keeps its stem
+///   and each following one gets `~2`, `~3` and so on, skipping any result another name already
+///   has.
 /// The result is the same for the same names whatever their order, except for which of several
 /// identical names gets which suffix. Stems are valid UTF-8 and under 50 bytes long for
 /// names of up to 13 bytes; the caller adds the extension.

@@ -138,8 +138,8 @@ bool sameByte(char a, char b, bool ignoringCase) {
 /// Matches the bracket set that starts at `pattern[at]` (just after `[`) against `c`; sets `end`
 /// to the index after the closing `]`. False with `end` unchanged when the set has no closing
 /// bracket, in which case `[` is an ordinary byte.
-bool matchSet(std::string_view pattern, std::size_t at, char c, bool ignoringCase,
-              std::size_t& end, bool& matched) {
+bool matchSet(std::string_view pattern, std::size_t at, char c, bool ignoringCase, std::size_t& end,
+              bool& matched) {
     std::size_t i = at;
     bool negated = false;
     if (i < pattern.size() && (pattern[i] == '!' || pattern[i] == '^')) {

@@ -93,8 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"fifo", {"show", "@PIPE.LIB"}, 2, "@PIPE.LIB", "not a regular file"},
         BadCase{"text", {"show", "--json", "@TEXT.LIB"}, 1, "@TEXT.LIB", kNotLibrary},
         BadCase{"short", {"show", "@SHORT.LIB"}, 1, "@SHORT.LIB", kShort},
-        BadCase{
-            "name", {"show", "@GOOD.LIB", "QFP44"}, 1, "@GOOD.LIB", "no component named \"QFP44\""}),
+        BadCase{"name",
+                {"show", "@GOOD.LIB", "QFP44"},
+                1,
+                "@GOOD.LIB",
+                "no component named \"QFP44\""}),
     caseLabel);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -192,13 +195,13 @@ INSTANTIATE_TEST_SUITE_P(
                             2,
                             "",
                             "unknown command \"frobnicate\" (see cobble --help)"},
-                    BadCase{"noLibrary", {"show"}, 2, "", "LIB is required (see cobble show --help)"},
                     BadCase{
-                        "unknownOption",
-                        {"show", "--bogus", "@GOOD.LIB"},
-                        2,
-                        "",
-                        "unknown option --bogus (see cobble show --help)"}),
+                        "noLibrary", {"show"}, 2, "", "LIB is required (see cobble show --help)"},
+                    BadCase{"unknownOption",
+                            {"show", "--bogus", "@GOOD.LIB"},
+                            2,
+                            "",
+                            "unknown option --bogus (see cobble show --help)"}),
     caseLabel);
 
 TEST(BadInputAsUser, AFileWithoutReadPermissionIsReported) {

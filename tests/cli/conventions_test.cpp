@@ -44,7 +44,8 @@ TEST(Conventions, OnOneTerminalTheScreenShowsTheResultsAndErrorsAndNoCounter) {
     const std::vector<std::vector<std::string>> commands = {
         joined({"check"}, libraries),
         {"list", samplesDir().string(), tmp.path().string()},
-        {"render", (tmp / "A.LIB").string(), "--format", "svg", "--out", (tmp / "pictures").string()},
+        {"render", (tmp / "A.LIB").string(), "--format", "svg", "--out",
+         (tmp / "pictures").string()},
         joined({"export", "kicad", "--out", (tmp / "kicad").string()}, samples()),
     };
     const std::regex kCounter("[0-9]+/[0-9]+ (libraries|folders|components)");
@@ -81,15 +82,19 @@ TEST(Conventions, AUsageErrorNamesTheBadOptionFirstAndPointsToItsCommandsHelp) {
     const std::string lib = (samplesDir() / "IC.LIB").string();
     const UsageCase cases[] = {
         {{"list", "--frobnicate"}, "unknown option --frobnicate", "cobble list"},
-        {{"export", "kicad", lib, "--out", "x", "--bogus"}, "unknown option --bogus",
+        {{"export", "kicad", lib, "--out", "x", "--bogus"},
+         "unknown option --bogus",
          "cobble export kicad"},
         {{"show"}, "LIB is required", "cobble show"},
-        {{"render", lib, "--format", "gif", "--out", "x"}, "--format: expected png or svg: gif",
+        {{"render", lib, "--format", "gif", "--out", "x"},
+         "--format: expected png or svg: gif",
          "cobble render"},
-        {{"thumbnail", lib, "x.png", "--size", "0"}, "--size: expected a side from 1 to 4096: 0",
+        {{"thumbnail", lib, "x.png", "--size", "0"},
+         "--size: expected a side from 1 to 4096: 0",
          "cobble thumbnail"},
         {{"export", "kicad", lib, "--out", "x", "--drill-ratio", "2"},
-         "--drill-ratio: expected a share from 0.01 to 1: 2", "cobble export kicad"},
+         "--drill-ratio: expected a share from 0.01 to 1: 2",
+         "cobble export kicad"},
     };
     for (const UsageCase& c : cases) {
         const CobbleRun run = runCobble(c.arguments);
@@ -105,13 +110,23 @@ TEST(Conventions, HelpNamesEveryValueInItsOwnWords) {
     const std::regex kParserWords(
         "(^|\\n) +[-A-Za-z,_]+( \\.\\.\\.)? (TEXT|FLOAT|INT|UINT|NUMBER)\\b| in \\[|Excludes");
     for (const std::vector<std::string>& command :
-         std::vector<std::vector<std::string>>{{"list"}, {"show"}, {"check"}, {"dump"}, {"diff"},
-                                               {"render"}, {"thumbnail"}, {"copy"}, {"delete"},
-                                               {"build"}, {"export", "kicad"}, {"import", "kicad"}}) {
+         std::vector<std::vector<std::string>>{{"list"},
+                                               {"show"},
+                                               {"check"},
+                                               {"dump"},
+                                               {"diff"},
+                                               {"render"},
+                                               {"thumbnail"},
+                                               {"copy"},
+                                               {"delete"},
+                                               {"build"},
+                                               {"export", "kicad"},
+                                               {"import", "kicad"}}) {
         const CobbleRun help = runCobble(joined(command, {"--help"}));
         EXPECT_EQ(help.status, 0);
         // The lists of arguments and options, before the footer.
-        const std::string lists = help.out.substr(0, help.out.find("\n\n", help.out.find("Options:")));
+        const std::string lists =
+            help.out.substr(0, help.out.find("\n\n", help.out.find("Options:")));
         EXPECT_FALSE(std::regex_search(lists, kParserWords)) << lists;
     }
 }
@@ -123,21 +138,20 @@ TEST(Conventions, ADestinationThatCannotBeWrittenIsARefusalAndDashIsNoDestinatio
     fs::create_directory(tmp / "folder");
     const std::string lib = (tmp / "A.LIB").string();
     const std::string folder = (tmp / "folder").string();
-    const std::string footprint =
-        std::string(KICAD_DATA_DIR) + "/SIP2.kicad_mod";
+    const std::string footprint = std::string(KICAD_DATA_DIR) + "/SIP2.kicad_mod";
     const CobbleRun text = runCobble({"dump", lib});
     writeFileBytes(tmp / "a.txt", std::vector<std::uint8_t>(text.out.begin(), text.out.end()));
-    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
-             {"copy", lib, "ONE", "--to", folder},
-             {"build", (tmp / "a.txt").string(), "--to", folder},
-             {"import", "kicad", footprint, "--to", folder}}) {
+    for (const std::vector<std::string>& command :
+         std::vector<std::vector<std::string>>{{"copy", lib, "ONE", "--to", folder},
+                                               {"build", (tmp / "a.txt").string(), "--to", folder},
+                                               {"import", "kicad", footprint, "--to", folder}}) {
         const CobbleRun run = runCobble(command);
         EXPECT_EQ(run.status, 1) << command[0] << ": " << describe(run);
     }
-    for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
-             {"render", lib, "--format", "svg", "--out", "-"},
-             {"export", "kicad", lib, "--out", "-"},
-             {"copy", lib, "ONE", "--to", "-"}}) {
+    for (const std::vector<std::string>& command :
+         std::vector<std::vector<std::string>>{{"render", lib, "--format", "svg", "--out", "-"},
+                                               {"export", "kicad", lib, "--out", "-"},
+                                               {"copy", lib, "ONE", "--to", "-"}}) {
         const CobbleRun run = runCobble(command, tmp.path());
         EXPECT_EQ(run.status, 2) << command[0] << ": " << describe(run);
         EXPECT_TRUE(run.err.starts_with("cobble: --")) << run.err;
@@ -211,20 +225,31 @@ TEST(Conventions, NamesMatchIgnoringCaseAndAsPatternsAndMissOnesSayWhatIsClose) 
     const NameCase cases[] = {
         {{"show", lib, "so8"}, 0, {"NAME", "SO8"}, ""},
         {{"show", lib, "DIP1?"}, 0, {"NAME", "DIP14", "DIP16"}, ""},
-        {{"show", lib, "SO*", "SO9"}, 1, {"NAME", "SO14", "SO8"},
+        {{"show", lib, "SO*", "SO9"},
+         1,
+         {"NAME", "SO14", "SO8"},
          "cobble: " + lib + ": no component named \"SO9\"; did you mean \"SO8\"?\n"},
-        {{"show", lib, "QFP*"}, 1, {},
-         "cobble: " + lib + ": no component name matches \"QFP*\"\n"},
-        {{"render", lib, "dip8", "XX", "--format", "svg", "--out", (tmp / "p").string()}, 1, {},
+        {{"show", lib, "QFP*"}, 1, {}, "cobble: " + lib + ": no component name matches \"QFP*\"\n"},
+        {{"render", lib, "dip8", "XX", "--format", "svg", "--out", (tmp / "p").string()},
+         1,
+         {},
          "cobble: " + lib + ": no component named \"XX\"\ncobble: " + lib +
              ": nothing drawn; the other NAMEs found \"DIP8\"\n"},
-        {{"render", lib, "dip8", "--format", "svg", "--out", (tmp / "p").string()}, 0,
-         {(tmp / "p" / "DIP8.svg").string()}, ""},
+        {{"render", lib, "dip8", "--format", "svg", "--out", (tmp / "p").string()},
+         0,
+         {(tmp / "p" / "DIP8.svg").string()},
+         ""},
         {copy("dip*"), 0, {(tmp / "B.LIB").string() + ": copied 3 components"}, ""},
-        {copy("SO8 "), 1, {}, "cobble: " + lib + ": no component named \"SO8 \"; did you mean \"SO8\"?\n"},
-        {{"delete", "-n", lib, "DIP8", "DIP8"}, 1, {"would delete \"DIP8\""},
-         "cobble: " + lib + ": \"DIP8\" is given more times than the library holds components "
-                            "of that name\n"},
+        {copy("SO8 "),
+         1,
+         {},
+         "cobble: " + lib + ": no component named \"SO8 \"; did you mean \"SO8\"?\n"},
+        {{"delete", "-n", lib, "DIP8", "DIP8"},
+         1,
+         {"would delete \"DIP8\""},
+         "cobble: " + lib +
+             ": \"DIP8\" is given more times than the library holds components "
+             "of that name\n"},
     };
     for (const NameCase& c : cases) {
         const CobbleRun run = runCobble(c.arguments);
@@ -287,7 +312,8 @@ TEST(Conventions, BashCompletionOffersWhatTheHelpLists) {
     // Every option a command's help lists is offered after a dash.
     for (const std::vector<std::string>& command : std::vector<std::vector<std::string>>{
              {"list"}, {"render"}, {"copy"}, {"export", "kicad"}, {"import", "kicad"}}) {
-        const std::vector<std::string> offered = complete(joined(joined({"cobble"}, command), {"-"}));
+        const std::vector<std::string> offered =
+            complete(joined(joined({"cobble"}, command), {"-"}));
         const CobbleRun help = runCobble(joined(command, {"--help"}));
         std::size_t options = 0;
         for (const std::string& line : linesOf(help.out)) {
@@ -295,7 +321,8 @@ TEST(Conventions, BashCompletionOffersWhatTheHelpLists) {
             std::string names = line.substr(2, line.find(' ', 2) - 2);
             for (std::size_t at = 0; at != std::string::npos;) {
                 const std::size_t comma = names.find(',', at);
-                const std::string name = names.substr(at, comma == std::string::npos ? comma : comma - at);
+                const std::string name =
+                    names.substr(at, comma == std::string::npos ? comma : comma - at);
                 EXPECT_TRUE(std::binary_search(offered.begin(), offered.end(), name))
                     << command[0] << ": " << name << " not offered";
                 ++options;
@@ -321,7 +348,8 @@ TEST(Conventions, TheImportSaysWhatAMistakenInputIsAndWhatToGiveInstead) {
          "(Package_SO.pretty, ...)"},
     };
     for (const auto& [input, message] : cases) {
-        const CobbleRun run = runCobble({"import", "kicad", input, "--to", (tmp / "B.LIB").string()});
+        const CobbleRun run =
+            runCobble({"import", "kicad", input, "--to", (tmp / "B.LIB").string()});
         EXPECT_EQ(run.status, 2) << describe(run);
         EXPECT_NE(run.err.find("cobble: " + input + ": " + message + "\n"), std::string::npos)
             << run.err;

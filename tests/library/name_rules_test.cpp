@@ -132,8 +132,8 @@ INSTANTIATE_TEST_SUITE_P(
         LookupCase{"ignoring case", "so8", K::IgnoringCase, {4}, {}},
         LookupCase{"a pattern's own name is taken as it is", "DIP*", K::Exact, {8}, {}},
         LookupCase{"pattern", "DIP1?", K::Pattern, {0, 1}, {}},
-        LookupCase{"pattern ignoring case when nothing matches as typed", "sot*", K::Pattern,
-                   {5}, {}},
+        LookupCase{
+            "pattern ignoring case when nothing matches as typed", "sot*", K::Pattern, {5}, {}},
         LookupCase{"two names equal but for case are no answer", "sw1", K::None, {}, {6, 7}},
         LookupCase{"one letter off", "SO9", K::None, {}, {4}},
         LookupCase{"too far off for a suggestion", "QFP44", K::None, {}, {}},
