@@ -84,10 +84,10 @@ ExportActions::ExportActions(QWidget& window, UserDialogs& dialogs, const Librar
       dialogs_(dialogs),
       source_(source),
       destination_(destination) {
-    exportComponent_ = new QAction(tr("Export Component to KiCad..."), this);
-    exportSource_ = new QAction(tr("Export Source Library to KiCad..."), this);
-    exportDestination_ = new QAction(tr("Export Destination Library to KiCad..."), this);
-    savePicture_ = new QAction(tr("Save Picture..."), this);
+    exportComponent_ = new QAction(tr("Export Co&mponent to KiCad..."), this);
+    exportSource_ = new QAction(tr("Export &Source Library to KiCad..."), this);
+    exportDestination_ = new QAction(tr("Export &Destination Library to KiCad..."), this);
+    savePicture_ = new QAction(tr("Save &Picture..."), this);
     connect(exportComponent_, &QAction::triggered, this, &ExportActions::writeComponentFootprint);
     connect(exportSource_, &QAction::triggered, this,
             [this] { writeLibraryFootprints(source_, tr("Export Source Library to KiCad")); });
@@ -156,7 +156,18 @@ void ExportActions::writeLibraryFootprints(const LibrarySession& session, const 
         return;
     }
     lastFolder_ = folder;
-    dialogs_.inform(&window_, QString::fromStdString(result.summary()));
+    // In the words of the single footprint's message, the notes after it one per line.
+    const std::size_t count = result.footprints.size();
+    const QString what = count == 1 ? tr("1 footprint") : tr("%1 footprints").arg(count);
+    QString text =
+        tr("Exported %1 to %2.").arg(what, QDir::toNativeSeparators(fromBytes(result.folder)));
+    for (const ExportedFootprint& footprint : result.footprints) {
+        for (const std::string& note : footprint.notes) {
+            text += QStringLiteral("\n") + QString::fromStdString(footprint.name) +
+                    QStringLiteral(": ") + fromBytes(note);
+        }
+    }
+    dialogs_.inform(&window_, text);
 }
 
 void ExportActions::writePicture() {

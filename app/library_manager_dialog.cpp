@@ -12,6 +12,7 @@
 #include "copy_refusal_texts.h"
 #include "dialog_units.h"
 #include "export_actions.h"
+#include "file_name_text.h"
 #include "fitted_font.h"
 #include "focus_style.h"
 #include "lamp_images.h"
@@ -55,12 +56,14 @@ const char* const kClearQuestion = "Do you really intend to clear the destinatio
 const char* const kNoLibraryFiles = "NO LIB FILES FOUND!";
 const char* const kReplaceExistingQuestion = "%1 already exists.\n\nReplace it?";
 const char* const kReplaceNonLibraryQuestion =
-    "%1 is not a library file. Replace it with the destination library?";
+    "%1 is not a library file.\n\nReplace it with the destination library?";
 const char* const kChangedOnDiskQuestion =
     "%1 was changed by another program since it was opened.\n\nReplace it?";
 const char* const kBusyQuestion = "Another program is writing %1.\n\nTry again?";
 /// How long a save waits for another program writing the file before asking.
 constexpr std::chrono::milliseconds kLockWait{1500};
+const char* const kChangedSinceSavedQuestion =
+    "%1 was changed by another program since it was last saved.\n\nReplace it?";
 
 std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString fromPath(const std::string& path) {
@@ -119,6 +122,17 @@ LibraryManagerDialog::LibraryManagerDialog(UserDialogs& dialogs, QWidget* parent
     connect(aboutAction_, &QAction::triggered, this, &LibraryManagerDialog::showAboutBox);
     addAction(aboutAction_);  // so that F1 works anywhere in the window
     exports_ = new ExportActions(*this, dialogs_, source_, destination_);
+    // What the user comes for first, the program's own entries last, Close apart from the rest.
+    contextMenu_ = new QMenu(this);
+    contextMenu_->setObjectName(QStringLiteral("contextMenu"));
+    contextMenu_->addAction(exports_->exportComponent());
+    contextMenu_->addAction(exports_->exportSourceLibrary());
+    contextMenu_->addAction(exports_->exportDestinationLibrary());
+    contextMenu_->addAction(exports_->savePicture());
+    contextMenu_->addSeparator();
+    contextMenu_->addAction(aboutAction_);
+    contextMenu_->addSeparator();
+    contextMenu_->addAction(closeAction_);
 
     setWindowIcon(applicationIcon());
     destination_.startEmpty();
@@ -339,19 +353,10 @@ void LibraryManagerDialog::noteHandledEvent(QObject* watched, QEvent* event) {
 
 void LibraryManagerDialog::contextMenuEvent(QContextMenuEvent* event) {
     // Stands in for the window menu, which a program cannot extend on every desktop.
-    QMenu menu(this);
-    menu.addAction(closeAction_);
-    menu.addSeparator();
     const QRect panel = viewerPanel_->contentsRect();
     exports_->update(viewerPanel_->shown(), panel.width(), panel.height());
     exports_->setStartDirectory(sourceDirectory());
-    menu.addAction(exports_->exportComponent());
-    menu.addAction(exports_->exportSourceLibrary());
-    menu.addAction(exports_->exportDestinationLibrary());
-    menu.addAction(exports_->savePicture());
-    menu.addSeparator();
-    menu.addAction(aboutAction_);
-    menu.exec(event->globalPos());
+    contextMenu_->exec(event->globalPos());
 }
 
 void LibraryManagerDialog::showAboutBox() {
@@ -422,10 +427,13 @@ bool LibraryManagerDialog::mayWriteOver(LibrarySession& session) {
             question = kReplaceNonLibraryQuestion;
             break;
         case LibrarySession::SaveQuestion::changedOnDisk:
-            question = kChangedOnDiskQuestion;
+            question =
+                session.lastWroteFile() ? kChangedSinceSavedQuestion : kChangedOnDiskQuestion;
             break;
     }
-    if (!dialogs_.askYesNo(this, QString::fromLatin1(question).arg(fileNameOf(session.path())))) {
+    // Yes writes over a file, so Enter alone must not give it.
+    if (!dialogs_.askYesNoDefaultNo(
+            this, QString::fromLatin1(question).arg(fileNameOf(session.path())))) {
         return false;
     }
     session.allowReplacing();
@@ -444,7 +452,7 @@ LibraryManagerDialog::SaveOutcome LibraryManagerDialog::writeSession(LibrarySess
         if (result.busy) {
             const QString question =
                 QString::fromLatin1(kBusyQuestion).arg(fileNameOf(session.path()));
-            if (dialogs_.askYesNo(this, question)) continue;
+            if (dialogs_.askYesNoDefaultNo(this, question)) continue;
             return SaveOutcome::failed;
         }
         // The library stays marked changed, so closing or opening another file offers it again.
@@ -476,7 +484,9 @@ void LibraryManagerDialog::listLibraryFiles(const std::string& directory) {
     sourceDirectory_ = directory;
     const auto names = findLibraryFiles(sourceDirectory_);
     for (const std::string& name : names) {
-        fileList_->addSorted(fromPath(name), QByteArray::fromStdString(name));
+        // The tooltip gives the whole path, which a narrow list may cut short.
+        fileList_->addSorted(fileNameText(name), QByteArray::fromStdString(name))
+            ->setToolTip(QDir::toNativeSeparators(fileNameText(sourceDirectory_ + name)));
     }
     // The placeholder carries no file name, so that choosing it never reads a file, not even
     // one of its name that appeared after the scan.
@@ -558,7 +568,6 @@ QString LibraryManagerDialog::chooseDestinationFile() {
     if (path.isEmpty()) return {};
 
     destination_.setPath(toPath(path));
-    destinationNameField_->setText(destinationName());
     return destinationName();
 }
 
@@ -575,6 +584,7 @@ void LibraryManagerDialog::loadDestination() {
         return;
     }
     if (chooseDestinationFile().isEmpty()) return;
+    destinationNameField_->setText(destinationName());
     releaseLibraryOf(destination_);
     // A file that does not exist yet gives an empty library, which is how a new one is started.
     destination_.open(destination_.path(), *destinationList_);
@@ -586,11 +596,14 @@ LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveDestination() {
     if (destination_.refusesToWrite()) return SaveOutcome::notWritten;
     const SaveOutcome outcome =
         writeSession(destination_, tr("The destination library was not saved."));
+    // The field names the file the destination is saved as, so a file picked now shows only
+    // once the user has not turned it down.
     if (choosingNow && outcome == SaveOutcome::notWritten) {
         // The user would not replace the file just picked: the next save asks for a file again
         // rather than asking about this one.
         destination_.setPath({});
-        destinationNameField_->clear();
+    } else if (choosingNow) {
+        destinationNameField_->setText(destinationName());
     }
     return outcome;
 }

@@ -16,6 +16,7 @@ class QPushButton;
 class QTimer;
 class SortedListBox;
 class StatusLight;
+class QMenu;
 class UserDialogs;
 class ViewerPanel;
 
@@ -154,4 +155,7 @@ private:
     QAction* closeAction_ = nullptr;
     QAction* aboutAction_ = nullptr;
     ExportActions* exports_ = nullptr;
+    /// The context menu, built once and kept: a menu made anew at each opening would leave
+    /// screen readers holding the accessible objects of one already destroyed.
+    QMenu* contextMenu_ = nullptr;
 };

@@ -79,6 +79,14 @@ bool QtUserDialogs::askYesNo(QWidget* owner, const QString& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtUserDialogs::askYesNoDefaultNo(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text,
+                    QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void QtUserDialogs::reportFailure(QWidget* owner, const QString& text) {
     QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text,
                     QMessageBox::Ok, owner);

@@ -20,7 +20,7 @@ void SortedListBox::append(const std::string& name) {
 
 void SortedListBox::addSorted(const QString& text) { addSorted(text, QByteArray()); }
 
-void SortedListBox::addSorted(const QString& text, const QByteArray& entryData) {
+QListWidgetItem* SortedListBox::addSorted(const QString& text, const QByteArray& entryData) {
     // Binary search for the first entry that sorts after `text`.
     int low = 0;
     int high = count();
@@ -36,6 +36,7 @@ void SortedListBox::addSorted(const QString& text, const QByteArray& entryData) 
     if (!entryData.isNull()) entry->setData(Qt::UserRole, entryData);
     const QSignalBlocker quiet(this);
     insertItem(low, entry);
+    return entry;
 }
 
 int SortedListBox::selectedRow() const {

@@ -25,8 +25,8 @@ public:
     /// Adds a text at its sorted place.
     void addSorted(const QString& text);
     /// Adds a text at its sorted place and keeps `entryData` with it, for what the text cannot hold
-    /// exactly (a file name that is not valid UTF-8 shows only approximately).
-    void addSorted(const QString& text, const QByteArray& entryData);
+    /// exactly (a file name is shown as text but opened by its bytes). Returns the new entry.
+    QListWidgetItem* addSorted(const QString& text, const QByteArray& entryData);
 
     /// The row of the selected entry, or -1 when nothing is selected.
     int selectedRow() const;

@@ -14,6 +14,10 @@ public:
     /// A Yes/No question with a warning icon, owned by `owner`; true only for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& text) = 0;
 
+    /// The same question with No as the default button, for a Yes that destroys something (a
+    /// file written over): Enter alone never agrees to it.
+    virtual bool askYesNoDefaultNo(QWidget* owner, const QString& text) = 0;
+
     /// Tells the user that something failed and why; returns once the user has read it.
     virtual void reportFailure(QWidget* owner, const QString& text) = 0;
 

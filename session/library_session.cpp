@@ -24,6 +24,7 @@ bool LibrarySession::open(const std::string& path, NameList& names) {
     // A file that did not read as a library may be anybody's, so it is not claimed.
     claimed_ = readAsLibrary_;
     claimedStamp_ = readAsLibrary_ ? stamp : std::nullopt;
+    claimedBySave_ = false;
     return readAsLibrary_;
 }
 
@@ -90,6 +91,7 @@ LibrarySession::SaveQuestion LibrarySession::questionBeforeSave() {
 void LibrarySession::allowReplacing() {
     claimed_ = true;
     claimedStamp_ = seenStamp_;
+    claimedBySave_ = false;
 }
 
 LockResult LibrarySession::lockForWriting(std::chrono::milliseconds wait) {
@@ -126,9 +128,9 @@ std::optional<SessionSave> LibrarySession::refusalBeforeWriting() {
         case SaveQuestion::none:
             return std::nullopt;
         case SaveQuestion::changedOnDisk: {
-            SessionSave result = failed(quoted +
-                                            " was changed by another program since it was "
-                                            "opened, so it was left as it is.",
+            SessionSave result = failed(quoted + " was changed by another program since it was " +
+                                            (claimedBySave_ ? "last saved" : "opened") +
+                                            ", so it was left as it is.",
                                         path_);
             result.changed = true;
             return result;
@@ -162,6 +164,7 @@ void LibrarySession::markSaved() {
     // What is there now is what this session wrote.
     claimed_ = true;
     claimedStamp_ = stampFile(path_);
+    claimedBySave_ = true;
 }
 
 SessionSave LibrarySession::save(std::chrono::milliseconds wait) {

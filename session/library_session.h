@@ -159,6 +159,9 @@ public:
     const std::string& path() const { return path_; }
     bool modified() const { return modified_; }
     bool readAsLibrary() const { return readAsLibrary_; }
+    /// Whether the file at the path is claimed because this session last wrote it, rather than
+    /// because it read it or the user agreed to replace it.
+    bool lastWroteFile() const { return claimed_ && claimedBySave_; }
 
     /// The name to show for the file: the last part of the path, with ".LIB" added when it has
     /// no extension (the path itself keeps none); empty while there is no path.
@@ -178,6 +181,8 @@ private:
     /// Whether a save may write over the file at the path as `claimedStamp_` describes it: the
     /// session read it as a library, wrote it, or the user agreed to replace it.
     bool claimed_ = false;
+    /// Whether that claim comes from a save of this session.
+    bool claimedBySave_ = false;
     /// The file as it was then; none for one that could not be read.
     std::optional<FileStamp> claimedStamp_;
     /// What the last `questionBeforeSave` saw.

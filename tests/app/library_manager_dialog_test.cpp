@@ -312,19 +312,40 @@ TEST_F(WindowTest, AboutBoxOpensFromF1AndChangesNothing) {
     EXPECT_FALSE(window->destinationModified());
 }
 
-TEST_F(WindowTest, ContextMenuEndsWithASeparatorAndTheAboutEntry) {
+// Close ends the program, so it comes last, apart; each entry has its own mnemonic; and the
+// menu is the same object at every opening, so that screen readers keep valid objects for it.
+TEST_F(WindowTest, ContextMenuPutsCloseLastApartWithDistinctMnemonicsAndIsBuiltOnce) {
     QStringList entries;
-    closeWhenShown([&](QWidget* popup) {
-        if (auto* menu = qobject_cast<QMenu*>(popup)) {
-            for (const QAction* action : menu->actions()) {
-                entries.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    QList<QMenu*> menus;
+    auto openMenu = [&] {
+        closeWhenShown([&](QWidget* popup) {
+            if (auto* menu = qobject_cast<QMenu*>(popup)) {
+                menus.append(menu);
+                entries.clear();
+                for (const QAction* action : menu->actions()) {
+                    entries.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+                }
             }
-        }
-    });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
-                            window->mapToGlobal(QPoint(2, 2)));
-    QApplication::sendEvent(window.get(), &event);
-    ASSERT_GE(entries.size(), 2);
-    EXPECT_EQ(entries.mid(entries.size() - 2), QStringList({"-", "&About Cobblestack..."}));
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                window->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(window.get(), &event);
+    };
+    openMenu();
+    openMenu();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0], menus[1]);
+    ASSERT_GE(entries.size(), 4);
+    EXPECT_EQ(entries.mid(entries.size() - 4),
+              QStringList({"-", "&About Cobblestack...", "-", "&Close"}));
+    QSet<QChar> mnemonics;
+    for (const QString& entry : entries) {
+        if (entry == QStringLiteral("-")) continue;
+        const qsizetype amp = entry.indexOf(QLatin1Char('&'));
+        ASSERT_GE(amp, 0) << entry.toStdString();
+        const QChar key = entry[amp + 1].toLower();
+        EXPECT_FALSE(mnemonics.contains(key)) << entry.toStdString();
+        mnemonics.insert(key);
+    }
     EXPECT_FALSE(window->isHidden());
 }

@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -114,4 +116,26 @@ TEST(QtUserDialogs, BothDialogsSayWhatTheyAreForAndShowTheirColumnsWhole) {
             EXPECT_EQ(dialog.windowTitle(), "Locate Library Directory");
             EXPECT_GE(dialog.width(), 800);
         });
+}
+
+// A question whose Yes writes over a file is answered No by Enter as well as by Escape.
+TEST(QtUserDialogs, EnterAndEscapeBothAnswerNoToAQuestionThatDefaultsToNo) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QString defaultText;
+        auto* timer = new QTimer;
+        timer->setInterval(20);
+        QObject::connect(timer, &QTimer::timeout, [timer, key, &defaultText] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            timer->stop();
+            timer->deleteLater();
+            if (box->defaultButton()) defaultText = box->defaultButton()->text();
+            QTest::keyClick(box, key);
+        });
+        timer->start();
+        QtUserDialogs dialogs;
+        EXPECT_FALSE(dialogs.askYesNoDefaultNo(nullptr, QStringLiteral("X already exists.")))
+            << key;
+        EXPECT_EQ(defaultText.remove(QLatin1Char('&')), "No");
+    }
 }

@@ -13,7 +13,7 @@ QString existsQuestion(const QString& name) {
 }
 QString notLibraryQuestion(const QString& name) {
     return name +
-           QStringLiteral(" is not a library file. Replace it with the destination library?");
+           QStringLiteral(" is not a library file.\n\nReplace it with the destination library?");
 }
 QString changedQuestion(const QString& name) {
     return name +
@@ -78,10 +78,14 @@ TEST_P(SaveDialogOnAnExistingFile, AsksAndNoWritesNothingAndAsksForAFileAgain) {
     const auto before = readFileBytes(target);
     dialogs.files = {toQString(target)};
     dialogs.answers = {false};
+    QString fieldWhileAsking = QStringLiteral("not asked");
+    dialogs.whileAsking = [&] { fieldWhileAsking = text("destinationNameField"); };
     click("saveButton");
     EXPECT_EQ(dialogs.questions, QStringList({GetParam().question(GetParam().file)}));
+    EXPECT_EQ(dialogs.defaultNoQuestions, dialogs.questions) << "Enter alone must not replace";
     EXPECT_EQ(readFileBytes(target), before);
     EXPECT_TRUE(window->destinationModified());
+    EXPECT_EQ(fieldWhileAsking, "") << "not saved as that file yet";
     EXPECT_EQ(text("destinationNameField"), "");
 
     dialogs.files = {QString()};  // the next save offers the dialog again
@@ -193,6 +197,7 @@ TEST_P(ChangedOnDisk, IsReplacedOnlyAfterTheQuestion) {
     dialogs.answers.push_back(c.yes);
     click(c.source ? "updateButton" : "saveButton");
     EXPECT_EQ(dialogs.questions.last(), changedQuestion(c.source ? "A.LIB" : "D.LIB"));
+    EXPECT_EQ(dialogs.defaultNoQuestions.last(), dialogs.questions.last());
     const bool written = c.yes && !c.readOnly;
     EXPECT_EQ(dialogs.failures.size(), c.yes && c.readOnly ? 1 : 0);
     EXPECT_EQ(c.source ? window->sourceModified() : window->destinationModified(), !written);
@@ -216,6 +221,23 @@ INSTANTIATE_TEST_SUITE_P(WindowTest, ChangedOnDisk,
                                          ChangedCase{"DestinationYes", false, true, false},
                                          ChangedCase{"DestinationYesFailing", false, true, true}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// Once the window has written the file, "since it was opened" would be wrong about what changed.
+TEST_F(SaveQuestionTest, AChangeAfterTheWindowsOwnSaveIsNamedAsSinceItWasLastSaved) {
+    const fs::path target = folder / "D.LIB";
+    dialogs.files = {toQString(target)};
+    click("saveButton");
+    EXPECT_TRUE(dialogs.questions.isEmpty());
+    EXPECT_EQ(text("destinationNameField"), "D.LIB");
+    writeLibrary(target, {"THEIRS"});
+    copy("TWO");
+    dialogs.answers = {false};
+    click("saveButton");
+    EXPECT_EQ(dialogs.questions,
+              QStringList({"D.LIB was changed by another program since it was last "
+                           "saved.\n\nReplace it?"}));
+    EXPECT_EQ(namesInLibrary(target), std::vector<std::string>{"THEIRS"});
+}
 
 TEST_F(SaveQuestionTest, AFileRemovedSinceOpeningIsWrittenAgainWithoutAQuestion) {
     choose("sourceList", "ONE");

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 /// Answers the window's questions and file choices from a script and records what was asked.
 /// A question or file choice that the script did not foresee fails the test and is answered No
@@ -16,6 +17,7 @@ class ScriptedUserDialogs final : public UserDialogs {
 public:
     bool askYesNo(QWidget*, const QString& text) override {
         questions.append(text);
+        if (whileAsking) whileAsking();
         if (answers.empty()) {
             ADD_FAILURE() << "unexpected question: " << text.toStdString();
             return false;
@@ -23,6 +25,11 @@ public:
         const bool answer = answers.front();
         answers.pop_front();
         return answer;
+    }
+
+    bool askYesNoDefaultNo(QWidget* owner, const QString& text) override {
+        defaultNoQuestions.append(text);
+        return askYesNo(owner, text);
     }
 
     void reportFailure(QWidget*, const QString& text) override { failures.append(text); }
@@ -51,12 +58,16 @@ public:
         return next("folder");
     }
 
+    /// Runs while each question is open, to look at the window then.
+    std::function<void()> whileAsking;
     /// Yes is true; each question takes the next answer.
     std::deque<bool> answers;
     /// Each file dialog takes the next path; an empty one cancels.
     std::deque<QString> files;
 
     QStringList questions;
+    /// The questions among them asked with No as the default button.
+    QStringList defaultNoQuestions;
     QStringList failures;
     QStringList messages;
     QStringList writeTitles;

@@ -227,15 +227,18 @@ TEST_F(WindowTest, UpdateWritesOnlyOverALibraryItRead) {
 }
 
 // A name that is not valid UTF-8 showed as U+FFFD and the file spelled with U+FFFD was opened
-// and updated instead; names that show alike must each still open their own file.
-TEST_F(WindowTest, FilesWhoseNamesShowAlikeOpenAndUpdateOnlyTheirOwnFiles) {
+// and updated instead; such names must show apart and each open its own file.
+TEST_F(WindowTest, FilesWhoseNamesDecodeAlikeShowApartAndOpenOnlyTheirOwnFiles) {
     const std::vector<std::pair<std::string, std::string>> files = {
         {"LIB\xE9.LIB", "LATIN"}, {"LIB\xE8.LIB", "OTHER"}, {"LIB\xEF\xBF\xBD.LIB", "UTF8"}};
     for (const auto& [name, component] : files) writeLibrary(folder / name, {component, "KEEP"});
     locate(folder.path());
     SortedListBox* fileList = list("fileList");
     ASSERT_EQ(fileList->count(), 3);
-    EXPECT_EQ(fileList->texts(), QStringList(3, QString::fromUtf8("LIB\xEF\xBF\xBD.LIB")));
+    EXPECT_EQ(fileList->texts(),
+              QStringList({"LIB\\xE8.LIB", "LIB\\xE9.LIB", QString::fromUtf8("LIB\xEF\xBF\xBD.LIB")}));
+    EXPECT_EQ(fileList->item(0)->toolTip(),
+              toQString(folder.path()) + QStringLiteral("/LIB\\xE8.LIB"));
 
     std::vector<bool> seen(files.size(), false);
     for (int row = 0; row < fileList->count(); ++row) {
