@@ -272,7 +272,7 @@ void addWaitOption(CLI::App* command, double& seconds, const char* file) {
             "--wait", seconds,
             std::string("how long to wait while another program writes ") + file + " (default 5)")
         ->type_name("SECONDS")
-        ->check(CLI::Range(0.0, 86400.0));
+        ->check(numberFrom(0.0, 86400.0, "seconds", false));
 }
 
 void addBuildCommand(CLI::App& parent, CommandRun& chosen) {
