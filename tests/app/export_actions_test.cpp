@@ -93,10 +93,10 @@ TEST_F(WindowTest, ExportEntriesWaitForSomethingToExport) {
     QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
                             window->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(window.get(), &event);
-    EXPECT_EQ(entries, QStringList({"-Export Co&mponent to KiCad...",
-                                    "-Export &Source Library to KiCad...",
-                                    "-Export &Destination Library to KiCad...", "-Save &Picture...",
-                                    "+&About Cobblestack...", "+&Close"}));
+    EXPECT_EQ(entries,
+              QStringList({"-Export Co&mponent to KiCad...", "-Export &Source Library to KiCad...",
+                           "-Export &Destination Library to KiCad...", "-Save &Picture...",
+                           "+&About Cobblestack...", "+&Close"}));
 }
 
 TEST_F(ExportActionsTest, TheShownComponentBecomesOneFootprintFile) {

@@ -235,8 +235,8 @@ TEST_F(WindowTest, FilesWhoseNamesDecodeAlikeShowApartAndOpenOnlyTheirOwnFiles) 
     locate(folder.path());
     SortedListBox* fileList = list("fileList");
     ASSERT_EQ(fileList->count(), 3);
-    EXPECT_EQ(fileList->texts(),
-              QStringList({"LIB\\xE8.LIB", "LIB\\xE9.LIB", QString::fromUtf8("LIB\xEF\xBF\xBD.LIB")}));
+    EXPECT_EQ(fileList->texts(), QStringList({"LIB\\xE8.LIB", "LIB\\xE9.LIB",
+                                              QString::fromUtf8("LIB\xEF\xBF\xBD.LIB")}));
     EXPECT_EQ(fileList->item(0)->toolTip(),
               toQString(folder.path()) + QStringLiteral("/LIB\\xE8.LIB"));
 
