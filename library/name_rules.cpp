@@ -286,7 +286,8 @@ NameLookup lookUpName(std::span<const std::string_view> names, std::string_view 
     }
     std::stable_sort(ranked.begin(), ranked.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& [distance, place] : ranked) {
+    for (const auto& entry : ranked) {
+        const std::size_t place = entry.second;
         const bool seen = std::any_of(lookup.close.begin(), lookup.close.end(),
                                       [&](std::size_t i) { return names[i] == names[place]; });
         if (!seen) lookup.close.push_back(place);
