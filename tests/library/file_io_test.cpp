@@ -1,5 +1,6 @@
 #include "file_io.h"
 
+#include "folder_listing.h"
 #include "library_file_builder.h"
 
 #include <gtest/gtest.h>
@@ -24,15 +25,6 @@ constexpr uid_t kNobody = 65534;
 
 std::vector<std::uint8_t> bytesOf(std::size_t size, std::uint8_t value) {
     return std::vector<std::uint8_t>(size, value);
-}
-
-std::vector<std::string> listing(const fs::path& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 bool contains(const std::string& text, const std::string& part) {

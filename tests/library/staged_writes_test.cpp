@@ -1,5 +1,6 @@
 #include "staged_writes.h"
 
+#include "folder_listing.h"
 #include "library_file_builder.h"
 
 #include <gtest/gtest.h>
@@ -22,15 +23,6 @@ namespace {
 
 std::vector<std::uint8_t> bytesOf(std::size_t size, std::uint8_t value) {
     return std::vector<std::uint8_t>(size, value);
-}
-
-std::vector<std::string> listing(const fs::path& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 std::string attribute(const fs::path& path, const char* name) {

@@ -1,5 +1,6 @@
 #include "library_lock.h"
 
+#include "folder_listing.h"
 #include "library_file_builder.h"
 
 #include <gtest/gtest.h>
@@ -12,18 +13,7 @@
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-namespace {
-
-std::vector<std::string> listing(const fs::path& directory) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(directory)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 // Locks that overlap exclude each other whichever path reaches the file; a refused set keeps
 // nothing locked; a released lock leaves no file behind.
