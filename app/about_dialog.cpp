@@ -2,6 +2,7 @@
 
 #include "app_icon.h"
 #include "dialog_units.h"
+#include "fitted_font.h"
 #include "project_version.h"
 
 #include <QEvent>
@@ -11,6 +12,7 @@
 #include <QShowEvent>
 
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -49,7 +51,6 @@ QLabel* makeTextBox(QWidget* parent, const char* objectName) {
     label->setWordWrap(true);
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setLineWidth(1);
-    label->setMargin(1);
     return label;
 }
 
@@ -105,5 +106,15 @@ void AboutDialog::layOut() {
     ok_->setGeometry(units.rect(178, 7, 50, 14));
     description_->setGeometry(units.rect(7, 42, 221, 54));
     disclaimer_->setGeometry(units.rect(7, 116, 221, 102));
+    // Both text boxes keep their text two dialog units inside the border on every side, so that
+    // the longest wrapped line stands as clear of the border as the first; where the desktop's
+    // font would run a text into its bottom border, the box takes a smaller size of it.
+    const int margin = units.x(2);
+    for (auto [box, text] : {std::pair{description_, kDescription}, {disclaimer_, kDisclaimer}}) {
+        box->setMargin(margin);
+        const QSize room =
+            box->size() - QSize(2 * (box->frameWidth() + margin), 2 * (box->frameWidth() + margin));
+        box->setFont(fontFittingBox(font(), QString::fromUtf8(text), room));
+    }
     disclaimerLabel_->setGeometry(units.rect(7, 100, 64, 12));
 }

@@ -16,17 +16,35 @@ int widestText(const QFont& font, const QStringList& texts) {
     return widest;
 }
 
-}  // namespace
+bool wrapsWithin(const QFont& font, const QString& text, QSize room) {
+    const QRect wrapped = QFontMetrics(font).boundingRect(
+        QRect(QPoint(0, 0), room), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+    return wrapped.width() <= room.width() && wrapped.height() <= room.height();
+}
 
-QFont fontFittingWidth(const QFont& font, const QStringList& texts, int width) {
-    if (widestText(font, texts) <= width) return font;
+// The largest pixel size below `font`'s at which `fits` holds, or the smallest size shown.
+template <typename Fits>
+QFont steppedDown(const QFont& font, Fits fits) {
+    if (fits(font)) return font;
     QFont fitted = font;
     // Point sizes scale with the screen's resolution; pixel sizes step through every size the
     // screen can show.
     int pixelSize = QFontInfo(font).pixelSize();
     while (pixelSize > kSmallestPixelSize) {
         fitted.setPixelSize(--pixelSize);
-        if (widestText(fitted, texts) <= width) break;
+        if (fits(fitted)) break;
     }
     return fitted;
+}
+
+}  // namespace
+
+QFont fontFittingWidth(const QFont& font, const QStringList& texts, int width) {
+    return steppedDown(
+        font, [&](const QFont& candidate) { return widestText(candidate, texts) <= width; });
+}
+
+QFont fontFittingBox(const QFont& font, const QString& text, QSize room) {
+    return steppedDown(font,
+                       [&](const QFont& candidate) { return wrapsWithin(candidate, text, room); });
 }

@@ -89,6 +89,31 @@ TEST(AboutDialog, PlacesItsControlsInDialogUnitsOfItsFont) {
               DialogUnits(QFontMetrics(larger)).rect(178, 7, 50, 14));
 }
 
+// The wrapped texts must stay clear of their borders by the same margin on every side: at the
+// sides the wrapping keeps the margin, but a text too long for its box runs into the bottom border.
+TEST(AboutDialog, TextsKeepTheirMarginInsideTheirBordersInCommonFonts) {
+    AboutDialog dialog;
+    dialog.show();
+    const QFont windowFont = dialog.font();
+    for (const QFont& font : {windowFont, QFont("DejaVu Sans", 8), QFont("DejaVu Sans", 10),
+                              QFont("DejaVu Sans", 11), QFont("DejaVu Serif", 9)}) {
+        dialog.setFont(font);
+        for (const char* name : {"descriptionText", "disclaimerText"}) {
+            const auto* box = child<QLabel>(dialog, name);
+            const int margin = box->margin();
+            EXPECT_GE(margin, 3) << name;
+            const QRect inside = box->contentsRect().adjusted(margin, margin, -margin, -margin);
+            const QRect text =
+                QFontMetrics(box->font())
+                    .boundingRect(inside, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                                  box->text());
+            EXPECT_TRUE(inside.contains(text))
+                << name << " in " << font.family().toStdString() << " " << font.pointSize()
+                << ": text ends at " << text.bottom() << ", room to " << inside.bottom();
+        }
+    }
+}
+
 TEST(AboutDialog, EnterAcceptsAndEscapeRejects) {
     for (const auto& [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted},
                                       {Qt::Key_Enter, QDialog::Accepted},
