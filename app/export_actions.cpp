@@ -4,6 +4,7 @@
 #include "component_file_names.h"
 #include "component_names.h"
 #include "component_render.h"
+#include "failure_message.h"
 #include "file_io.h"
 #include "footprint_export.h"
 #include "footprint_files.h"
@@ -131,8 +132,8 @@ void ExportActions::writeComponentFootprint() {
     const FootprintText footprint = exportFootprint(component, KicadExportOptions{});
     const SaveResult written = writeFileAtomically(pathBytes(path), bytesOf(footprint.text));
     if (!written) {
-        dialogs_.reportFailure(&window_, tr("The component was not exported.") +
-                                             QStringLiteral("\n\n") + fromBytes(written.reason));
+        dialogs_.reportFailure(&window_, failureMessage(tr("The component was not exported."),
+                                                        written.reason, pathBytes(path)));
         return;
     }
     remember(path);
@@ -151,8 +152,8 @@ void ExportActions::writeLibraryFootprints(const LibrarySession& session, const 
     const LibraryExportResult result =
         exportLibraryToKicad(*library, name, pathBytes(folder), exportOptionsFor(session));
     if (!result) {
-        dialogs_.reportFailure(&window_, tr("The library was not exported.") +
-                                             QStringLiteral("\n\n") + fromBytes(result.reason));
+        dialogs_.reportFailure(&window_, failureMessage(tr("The library was not exported."),
+                                                        result.reason, result.folder));
         return;
     }
     lastFolder_ = folder;
@@ -186,12 +187,12 @@ void ExportActions::writePicture() {
         // Encoded in memory first, so that the file is written whole or not at all.
         const QByteArray png =
             encodePng(renderComponentImage(component, pictureWidth_, pictureHeight_));
-        written = png.isEmpty() ? SaveResult::failure("The picture could not be made.")
+        written = png.isEmpty() ? SaveResult::failure("the picture could not be made")
                                 : writeFileAtomically(pathBytes(path), bytesOf(png));
     }
     if (!written) {
-        dialogs_.reportFailure(&window_, tr("The picture was not saved.") + QStringLiteral("\n\n") +
-                                             fromBytes(written.reason));
+        dialogs_.reportFailure(&window_, failureMessage(tr("The picture was not saved."),
+                                                        written.reason, pathBytes(path)));
         return;
     }
     remember(path);

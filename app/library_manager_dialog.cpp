@@ -12,6 +12,7 @@
 #include "copy_refusal_texts.h"
 #include "dialog_units.h"
 #include "export_actions.h"
+#include "failure_message.h"
 #include "file_name_text.h"
 #include "fitted_font.h"
 #include "focus_style.h"
@@ -456,8 +457,9 @@ LibraryManagerDialog::SaveOutcome LibraryManagerDialog::writeSession(LibrarySess
             return SaveOutcome::failed;
         }
         // The library stays marked changed, so closing or opening another file offers it again.
-        dialogs_.reportFailure(
-            this, whatFailed + QStringLiteral("\n\n") + QString::fromStdString(result.reason));
+        dialogs_.reportFailure(this,
+                               failureMessage(whatFailed, result.reason,
+                                              result.path.empty() ? session.path() : result.path));
         return SaveOutcome::failed;
     }
 }
@@ -513,8 +515,9 @@ void LibraryManagerDialog::openStartFile(const std::string& path) {
     }
     if (!problem.empty()) {
         dialogs_.reportFailure(
-            this, tr("%1 was not opened.").arg(QDir::toNativeSeparators(fromPath(absolute))) +
-                      QStringLiteral("\n\n") + QString::fromStdString(problem));
+            this, failureMessage(
+                      tr("%1 was not opened.").arg(QDir::toNativeSeparators(fromPath(absolute))),
+                      problem));
         return;
     }
     // A library the scan does not list (a save's hidden temporary) opens all the same.

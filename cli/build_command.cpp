@@ -11,7 +11,7 @@
 ExitStatus runBuild(const BuildOptions& options, const Console& console) {
     const LibraryTextFile text = readLibraryTextFile(options.text);
     if (!text.ok) {
-        console.error(options.text, text.failure.what);
+        console.error(options.text, text.failure.reason);
         return text.failure.status;
     }
 
@@ -46,7 +46,7 @@ ExitStatus runBuild(const BuildOptions& options, const Console& console) {
     const std::size_t added = text.text.components.size();
     const std::size_t count = session.library()->size();
     if (const SaveResult writable = session.library()->checkWritable(); !writable) {
-        console.error(options.library, errorText(writable.reason));
+        console.error(options.library, writable.reason);
         if (options.dryRun) console.out << "nothing would be written\n";
         return ExitStatus::Failure;
     }
@@ -57,7 +57,7 @@ ExitStatus runBuild(const BuildOptions& options, const Console& console) {
         return ExitStatus::Success;
     }
     if (const SaveResult saved = session.save(); !saved) {
-        console.error(options.library, errorText(saved.reason));
+        console.error(options.library, saved.reason);
         return ExitStatus::Failure;
     }
     console.out << options.library << ": added " << components(added) << " from " << options.text

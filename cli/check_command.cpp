@@ -43,7 +43,7 @@ CheckedFile checkFile(const std::string& path) {
     CheckedFile checked{path, {}, {}};
     FileRead file = readWholeFile(path);
     if (!file.ok) {
-        checked.error = file.failure.what;
+        checked.error = file.failure.reason;
         return checked;
     }
     checked.report = checkLibraryImage(file.bytes);

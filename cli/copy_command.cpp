@@ -17,7 +17,7 @@ std::string quoted(const std::string& name) { return "\"" + nameForText(name) + 
 ExitStatus runCopy(const CopyOptions& options, const Console& console) {
     LibraryRead source = readLibraryFile(options.source);
     if (!source.loaded) {
-        console.error(options.source, source.failure.what);
+        console.error(options.source, source.failure.reason);
         return source.failure.status;
     }
     // The component the window would copy for each name: the first found by name. Every NAME is
@@ -67,7 +67,7 @@ ExitStatus runCopy(const CopyOptions& options, const Console& console) {
         return ExitStatus::Success;
     }
     if (const SaveResult saved = session.save(); !saved) {
-        console.error(options.destination, errorText(saved.reason));
+        console.error(options.destination, saved.reason);
         return ExitStatus::Failure;
     }
     console.out << options.destination << ": copied " << components(chosen.size()) << ", now "

@@ -47,7 +47,7 @@ ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
         return ExitStatus::Success;
     }
     if (const SaveResult saved = session.save(); !saved) {
-        console.error(options.library, errorText(saved.reason));
+        console.error(options.library, saved.reason);
         return ExitStatus::Failure;
     }
     console.out << options.library << ": deleted " << components(removed.size()) << ", now "

@@ -32,14 +32,14 @@ std::optional<Side> readSide(const std::string& path, const Console& console) {
     const std::size_t limit = libraryTextLimits().maxInputBytes;
     const FileRead file = readFileUpTo(path, limit + 1);
     if (!file.ok) {
-        console.error(path, file.failure.what);
+        console.error(path, file.failure.reason);
         return std::nullopt;
     }
     Side side;
     if (hasLibrarySignature(file.bytes)) {
         LibraryRead read = readLibraryFile(path);
         if (!read.loaded) {
-            console.error(path, read.failure.what);
+            console.error(path, read.failure.reason);
             return std::nullopt;
         }
         side.library = std::move(read.loaded);

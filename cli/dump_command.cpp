@@ -26,7 +26,7 @@ ExitStatus runDump(const DumpOptions& options, const Console& console) {
             copyAsIs(options.library, console.out)) {
             return ExitStatus::Success;
         }
-        console.error(options.library, read.failure.what);
+        console.error(options.library, read.failure.reason);
         return read.failure.status;
     }
     const LoadedLibrary& loaded = *read.loaded;

@@ -100,7 +100,7 @@ ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& cons
     for (const std::string& path : options.libraries) {
         const LibraryRead read = readLibraryFile(path);
         if (!read.loaded) {
-            console.error(path, read.failure.what);
+            console.error(path, read.failure.reason);
             status = worse(status, read.failure.status);
             continue;
         }
@@ -151,15 +151,14 @@ ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& cons
     for (std::size_t i = 0; i < paths.size(); ++i) {
         const LibraryRead read = readLibraryFile(paths[i]);
         if (!read.loaded) {
-            console.error(paths[i], read.failure.what);
+            console.error(paths[i], read.failure.reason);
             status = read.failure.status;
             break;
         }
         const LibraryExportResult result =
             exportLibraryToKicad(read.loaded->library, folders[i], options.outDirectory, footprint);
         if (!result) {
-            console.error(result.folder.empty() ? paths[i] : result.folder,
-                          errorText(result.reason));
+            console.error(result.folder.empty() ? paths[i] : result.folder, result.reason);
             status = ExitStatus::Failure;
             break;
         }

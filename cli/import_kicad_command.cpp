@@ -68,7 +68,8 @@ SaveResult writeNamesBeside(const std::string& library, const std::vector<NameMa
     if (std::filesystem::exists(path, ec)) {
         const auto bytes = readFilePrefix(path, kMaxNamesFileBytes + 1);
         if (!bytes || bytes->size() > kMaxNamesFileBytes) {
-            return SaveResult::failure("cannot be read, or is larger than 1 MiB");
+            return SaveResult::failure(
+                "cannot be read, or is larger than 1 MiB, so it was not written");
         }
         text.assign(bytes->begin(), bytes->end());
     }
@@ -243,11 +244,11 @@ KicadImportResult run(const KicadImportRequest& request) {
         result.written.push_back(member.path);
         out.push_back("Wrote " + member.path + ": " + counts(member));
         if (const SaveResult names = writeNamesBeside(member.path, mappings[member.path]); !names) {
-            refuse(namesFilePath(member.path), "could not be written: " + errorText(names.reason));
+            refuse(namesFilePath(member.path), names.reason);
         }
     }
     if (!saved) {
-        refuse(failedPath, "could not be written: " + errorText(saved.reason));
+        refuse(failedPath, saved.reason);
         if (result.written.empty()) out.push_back("Nothing written.");
         return result;
     }

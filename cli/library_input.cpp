@@ -1,39 +1,23 @@
 #include "library_input.h"
 
 #include "file_io.h"
+#include "library_file_scan.h"
 #include "library_format.h"
 #include "name_rules.h"
 #include "name_text.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-std::string lowerFirst(std::string text) {
-    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z')
-        text[0] = static_cast<char>(text[0] + 32);
-    return text;
-}
-
-/// Why `path` cannot be read, or an empty text when it is a regular file that can be opened.
-std::string unreadableReason(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT) return "no such file";
-        return lowerFirst(std::strerror(errno));
-    }
-    if (S_ISDIR(info.st_mode)) return "is a folder, not a library file";
-    if (!S_ISREG(info.st_mode)) return "not a regular file";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return "cannot be read: " + lowerFirst(std::strerror(errno));
-    ::close(fd);
-    return {};
+ReadFailure readFailure(std::string reason, ExitStatus status) {
+    ReadFailure failure;
+    failure.reason = std::move(reason);
+    failure.status = status;
+    return failure;
 }
 
 /// Standard input read to its end at the first call, so that every read of `-` gets the same
@@ -68,7 +52,7 @@ FileRead readFileUpTo(const std::string& path, std::size_t limit) {
     if (path == kStandardInput) {
         const std::optional<std::vector<std::uint8_t>>& input = standardInputBytes();
         if (!input) {
-            result.failure = {"standard input cannot be read", ExitStatus::Trouble};
+            result.failure = readFailure("standard input cannot be read", ExitStatus::Trouble);
             return result;
         }
         result.ok = true;
@@ -83,8 +67,9 @@ FileRead readFileUpTo(const std::string& path, std::size_t limit) {
         result.bytes = std::move(*bytes);
         return result;
     }
-    std::string reason = unreadableReason(path);
-    result.failure = {reason.empty() ? "cannot be read" : std::move(reason), ExitStatus::Trouble};
+    LibraryFileProblem problem = findLibraryFileProblem(path);
+    result.failure = readFailure(problem.unreadable ? std::move(problem.reason) : "cannot be read",
+                                 ExitStatus::Trouble);
     return result;
 }
 
@@ -97,16 +82,15 @@ LibraryTextFile readLibraryTextFile(const std::string& path) {
         return result;
     }
     if (file.bytes.size() > limit) {
-        result.failure = {"is larger than " + std::to_string(limit) +
-                              " bytes, the most a library "
-                              "text may have",
-                          ExitStatus::Failure};
+        result.failure = readFailure(
+            "is larger than " + std::to_string(limit) + " bytes, the most a library text may have",
+            ExitStatus::Failure);
         return result;
     }
     result.text = readLibraryText(
         std::string_view(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()));
     if (!result.text) {
-        result.failure = {result.text.error, ExitStatus::Failure};
+        result.failure = readFailure(result.text.error, ExitStatus::Failure);
         return result;
     }
     result.ok = true;
@@ -121,13 +105,13 @@ LibraryRead readLibraryFile(const std::string& path) {
         return result;
     }
     if (file.bytes.size() < kHeaderSize) {
-        result.failure = {"not a library file: shorter than the 16-byte header",
-                          ExitStatus::Failure};
+        result.failure =
+            readFailure("not a library file: shorter than the 16-byte header", ExitStatus::Failure);
         return result;
     }
     if (!hasLibrarySignature(file.bytes)) {
-        result.failure = {"not a library file: bytes 3 to 15 do not read \"PCB 4 LIBRARY\"",
-                          ExitStatus::Failure};
+        result.failure = readFailure(
+            "not a library file: bytes 3 to 15 do not read \"PCB 4 LIBRARY\"", ExitStatus::Failure);
         return result;
     }
     auto loaded = std::make_unique<LoadedLibrary>();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "console.h"
+#include "failure.h"
 #include "library.h"
 #include "library_text.h"
 
@@ -20,11 +21,9 @@ struct LoadedLibrary {
     std::vector<std::size_t> directorySlots;
 };
 
-/// Why a file could not be taken as a library, in the words of an error line, and the status
-/// that ends the command: Trouble when the file could not be read, Failure when it was read and
-/// is not a library.
-struct ReadFailure {
-    std::string what;
+/// Why a file could not be taken as a library, and the status that ends the command: Trouble when
+/// the file could not be read, Failure when it was read and is not a library.
+struct ReadFailure : Failure {
     ExitStatus status = ExitStatus::Trouble;
 };
 

@@ -19,13 +19,13 @@ ExitStatus runRecover(const RecoverOptions& options, const Console& console) {
         if (const SaveResult restored =
                 restoreBackup(options.library, backup, waitFor(options.waitSeconds));
             !restored) {
-            console.error(options.library, errorText(restored.reason));
+            console.error(options.library, restored.reason);
             return ExitStatus::Failure;
         }
         console.out << options.library << ": restored from the backup, which is removed\n";
     } else if (options.discard) {
         if (const SaveResult removed = dismissBackup(backup); !removed) {
-            console.error(options.library, errorText(removed.reason));
+            console.error(options.library, removed.reason);
             return ExitStatus::Failure;
         }
         console.out << options.library << ": the backup is removed; the library is as it was\n";

@@ -46,7 +46,7 @@ std::string prepareFolder(const std::string& directory) {
 ExitStatus runRender(const RenderOptions& options, const Console& console) {
     LibraryRead read = readLibraryFile(options.library);
     if (!read.loaded) {
-        console.error(options.library, read.failure.what);
+        console.error(options.library, read.failure.reason);
         return read.failure.status;
     }
     const LoadedLibrary& loaded = *read.loaded;
@@ -84,7 +84,7 @@ ExitStatus runRender(const RenderOptions& options, const Console& console) {
     const auto draw = [&](std::size_t i) {
         const std::string path = (fs::path(options.outDirectory) / (stems[i] + extension)).string();
         const std::vector<std::uint8_t> bytes = pictureBytes(*chosen[i], options);
-        return std::pair{path, bytes.empty() ? SaveResult::failure("The picture could not be made.")
+        return std::pair{path, bytes.empty() ? SaveResult::failure("the picture could not be made")
                                              : writeFileAtomically(path, bytes)};
     };
     const auto report = [&](std::size_t i, const std::pair<std::string, SaveResult>& written) {

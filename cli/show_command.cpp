@@ -93,7 +93,7 @@ Json componentJson(const LoadedLibrary& loaded, const Component& component) {
 ExitStatus runShow(const ShowOptions& options, const Console& console) {
     LibraryRead read = readLibraryFile(options.library);
     if (!read.loaded) {
-        console.error(options.library, read.failure.what);
+        console.error(options.library, read.failure.reason);
         return read.failure.status;
     }
     const LoadedLibrary& loaded = *read.loaded;

@@ -44,7 +44,7 @@ std::vector<const Component*> componentsToDraw(const LoadedLibrary& loaded,
 ExitStatus runThumbnail(const ThumbnailOptions& options, const Console& console) {
     const LibraryRead read = readLibraryFile(options.library);
     if (!read.loaded) {
-        console.error(options.library, read.failure.what);
+        console.error(options.library, read.failure.reason);
         return read.failure.status;
     }
     const std::vector<const Component*> drawn = componentsToDraw(*read.loaded, options, console);

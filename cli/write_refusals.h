@@ -7,9 +7,6 @@
 #include <chrono>
 #include <string>
 
-/// A save's reason as the rest of an error line: no capital, no full stop.
-std::string errorText(std::string reason);
-
 /// Why the copy rule refused a component, as the rest of an error line.
 std::string copyRefusal(CopyVerdict verdict);
 

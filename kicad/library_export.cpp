@@ -38,9 +38,10 @@ SaveResult writeText(const std::string& path, const std::string& text) {
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
                                               text.size());
     SaveResult saved = writeFileAtomically(path, bytes);
-    // The writer may name only the folder it could not write in; the user needs the file.
-    if (!saved && saved.reason.find(path) == std::string::npos) {
-        saved.reason = "\"" + path + "\" was not written. " + saved.reason;
+    // The export is about the folder, so the reason names the file in it that failed.
+    if (!saved) {
+        saved.reason = "\"" + path + "\" was not written: " + saved.reason;
+        saved.path = path;
     }
     return saved;
 }
@@ -53,7 +54,7 @@ LibraryExportResult exportLibraryToKicad(const Library& library, std::string_vie
     LibraryExportResult result;
     const auto folderName = prettyFolderName(libraryName);
     if (!folderName) {
-        result.reason = "\"" + std::string(libraryName) + "\" cannot name a footprint folder.";
+        result.reason = "\"" + std::string(libraryName) + "\" cannot name a footprint folder";
         return result;
     }
     const fs::path folder = fs::path(outDir) / *folderName;
@@ -63,8 +64,7 @@ LibraryExportResult exportLibraryToKicad(const Library& library, std::string_vie
     fs::create_directories(folder, error);
     if (error || !fs::is_directory(folder)) {
         result.reason = "cannot create the folder \"" + result.folder +
-                        "\": " + (error ? error.message() : "a file of that name is in the way") +
-                        ".";
+                        "\": " + (error ? error.message() : "a file of that name is in the way");
         return result;
     }
 
@@ -86,7 +86,7 @@ LibraryExportResult exportLibraryToKicad(const Library& library, std::string_vie
         const std::string fileName = stems[i] + ".kicad_mod";
         const SaveResult saved = writeText((folder / fileName).string(), footprint.text);
         if (!saved) {
-            result.reason = saved.reason;
+            static_cast<Failure&>(result) = saved;
             return false;
         }
         result.footprints.push_back(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "failure.h"
 #include "file_io.h"
 #include "footprint_export.h"
 
@@ -20,10 +21,9 @@ struct ExportedFootprint {
 };
 
 /// The outcome of exporting a library: the folder, every footprint written, and on failure the
-/// reason, naming the file or folder that could not be written.
-struct LibraryExportResult {
+/// reason, naming the file or folder that could not be written; `path` is that file.
+struct LibraryExportResult : Failure {
     bool ok = false;
-    std::string reason;
     /// `DIR/<library name>.pretty`.
     std::string folder;
     /// The footprints written, in the library's list order. On failure, those written before it.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "failure.h"
 #include "save_file_names.h"
 
 #include <chrono>
@@ -12,15 +13,12 @@
 #include <sys/stat.h>
 #include <vector>
 
-/// The outcome of writing a file: whether it was written and, if not, a short reason a person
-/// can read.
-struct SaveResult {
+/// The outcome of writing a file: whether it was written and, if not, why (see `Failure`).
+struct SaveResult : Failure {
     bool saved = false;
-    std::string reason;
-    /// The file the failure is about, when there is one.
-    std::string path;
     /// After a success, what the new file could not be given of the old one and that cannot widen
-    /// who may read it (a user extended attribute the system refused); empty when nothing.
+    /// who may read it (a user extended attribute the system refused), as a clause of the same
+    /// form as a reason; empty when nothing.
     std::string note;
 
     static SaveResult success() {

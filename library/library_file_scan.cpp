@@ -6,7 +6,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -44,14 +43,6 @@ bool startsWithLibraryHeader(const std::string& path) {
     return filled == header.size() && hasLibrarySignature(header);
 }
 
-std::string lowerFirst(const char* text) {
-    std::string lowered(text);
-    if (!lowered.empty() && lowered[0] >= 'A' && lowered[0] <= 'Z') {
-        lowered[0] = static_cast<char>(lowered[0] - 'A' + 'a');
-    }
-    return lowered;
-}
-
 }  // namespace
 
 std::vector<std::string> findLibraryFiles(const std::string& directory) {
@@ -72,27 +63,30 @@ std::vector<std::string> findLibraryFiles(const std::string& directory) {
 }
 
 LibraryFileProblem findLibraryFileProblem(const std::string& path) {
-    const auto unreadable = [](std::string what) {
-        return LibraryFileProblem{std::move(what), true};
+    const auto problem = [](std::string reason, bool unreadable = true) {
+        LibraryFileProblem found;
+        found.reason = std::move(reason);
+        found.unreadable = unreadable;
+        return found;
     };
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
-        return unreadable(errno == ENOENT ? "no such file" : lowerFirst(std::strerror(errno)));
+        return problem(errno == ENOENT ? "no such file" : systemErrorClause(errno));
     }
-    if (S_ISDIR(info.st_mode)) return unreadable("is a folder, not a library file");
-    if (!S_ISREG(info.st_mode)) return unreadable("not a regular file");
+    if (S_ISDIR(info.st_mode)) return problem("is a folder, not a library file");
+    if (!S_ISREG(info.st_mode)) return problem("not a regular file");
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return unreadable("cannot be read: " + lowerFirst(std::strerror(errno)));
+    if (fd < 0) return problem("cannot be read: " + systemErrorClause(errno));
     std::array<std::uint8_t, kHeaderSize> header{};
     if (readHeader(fd, header) < header.size()) {
-        return {"not a library file: shorter than the 16-byte header", false};
+        return problem("not a library file: shorter than the 16-byte header", false);
     }
     if (!hasLibrarySignature(header)) {
-        return {"not a library file: bytes 3 to 15 do not read \"PCB 4 LIBRARY\"", false};
+        return problem("not a library file: bytes 3 to 15 do not read \"PCB 4 LIBRARY\"", false);
     }
     return {};
 }
 
 std::string libraryFileProblem(const std::string& path) {
-    return findLibraryFileProblem(path).what;
+    return findLibraryFileProblem(path).reason;
 }

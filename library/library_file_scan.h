@@ -1,5 +1,7 @@
 #pragma once
 
+#include "failure.h"
+
 #include <string>
 #include <vector>
 
@@ -10,17 +12,15 @@
 /// listed gives no names. Names are the system's bytes, unconverted.
 std::vector<std::string> findLibraryFiles(const std::string& directory);
 
-/// Why a file is not a library file that the scan could list.
-struct LibraryFileProblem {
-    /// A clause that starts in lower case and does not name the file ("no such file", "is a
-    /// folder, not a library file", "not a library file: shorter than the 16-byte header", ...);
-    /// empty when the file is a library file.
-    std::string what;
+/// Why a file is not a library file that the scan could list: the `reason` ("no such file", "is a
+/// folder, not a library file", "not a library file: shorter than the 16-byte header", ...) is
+/// empty when the file is a library file.
+struct LibraryFileProblem : Failure {
     /// Whether the file could not be read at all (missing, a folder, a special file, no access),
     /// rather than read and found to be no library.
     bool unreadable = false;
 };
 LibraryFileProblem findLibraryFileProblem(const std::string& path);
 
-/// The `what` of `findLibraryFileProblem`.
+/// The `reason` of `findLibraryFileProblem`.
 std::string libraryFileProblem(const std::string& path);

@@ -33,10 +33,11 @@ constexpr std::string_view kUserAttributePrefix = "user.";
 
 std::string quoted(const fs::path& path) { return "\"" + path.string() + "\""; }
 
-/// `what` is a view and `path` a reference, so that an `errno` passed with them is read before
-/// anything could change it.
-std::string describe(std::string_view what, const fs::path& path, int error) {
-    return std::string(what) + " " + quoted(path) + ": " + std::strerror(error) + ".";
+/// A failure's reason: `what` went wrong, then the system's text for `error`. The reasons do not
+/// name the file being saved (see `Failure`), only the other files they concern. `what` is a
+/// view, so that an `errno` passed with it is read before anything could change it.
+std::string describe(std::string_view what, int error) {
+    return std::string(what) + ": " + std::strerror(error);
 }
 
 fs::path directoryOf(const fs::path& target) {
@@ -286,9 +287,8 @@ bool copyAccessList(const fs::path& target, int fd, SaveResult& result) {
     int error = 0;
     const auto acl = readAttribute(target, kAccessAcl, error);
     if (error != 0) {
-        result =
-            SaveResult::failure(describe("Cannot read the access control list of", target, error) +
-                                " Nothing was written.");
+        result = SaveResult::failure(describe("cannot read its access control list", error) +
+                                     "; nothing was written");
         return false;
     }
     const bool done =
@@ -296,8 +296,8 @@ bool copyAccessList(const fs::path& target, int fd, SaveResult& result) {
             : ::fremovexattr(fd, kAccessAcl) == 0 || errno == ENODATA || errno == ENOTSUP;
     if (!done) {
         result = SaveResult::failure(
-            describe("Cannot give the new file the access control list of", target, errno) +
-            " Nothing was written.");
+            describe("the new file cannot be given its access control list", errno) +
+            "; nothing was written");
     }
     return done;
 }
@@ -317,15 +317,14 @@ void copyUserAttributes(const fs::path& target, int fd, std::string& note) {
         }
     }
     if (error != 0) {
-        note = describe("The extended attributes of", target, error);
-        note.insert(note.size() - 1, " could not be read, so the new file has none");
+        note = std::string("its extended attributes could not be read (") + std::strerror(error) +
+               "), so the new file has none";
         return;
     }
     if (refused.empty()) return;
-    note = "The new " + quoted(target) + " lacks the extended attribute";
+    note = "the new file lacks the extended attribute";
     if (refused.size() > 1) note += "s";
     for (std::size_t i = 0; i < refused.size(); ++i) note += (i ? ", " : " ") + refused[i];
-    note += ".";
 }
 
 enum class Outcome { done, failed, needsInPlace };
@@ -360,18 +359,18 @@ struct StagedWrites::Target {
         if (!created.isOpen()) {
             const int error = errno;
             temporary.clear();
-            result =
-                SaveResult::failure(describe("Cannot create a file in", directoryOf(path), error));
+            result = SaveResult::failure(
+                describe("cannot create a file in " + quoted(directoryOf(path)), error));
             return Outcome::failed;
         }
         if (const auto hook = creationHook.load()) hook(temporary.string());
         auto fail = [&](std::string_view what, int error) {
-            result = SaveResult::failure(describe(what, path, error));
+            result = SaveResult::failure(describe(what, error));
             return Outcome::failed;
         };
         if (existing) {
             struct stat info {};
-            if (::fstat(created.get(), &info) != 0) return fail("Cannot write", errno);
+            if (::fstat(created.get(), &info) != 0) return fail("cannot be written", errno);
             if ((info.st_uid != existing->st_uid || info.st_gid != existing->st_gid) &&
                 ::fchown(created.get(), existing->st_uid, existing->st_gid) != 0) {
                 // EPERM for a user who may write another's file, EINVAL for an owner unknown
@@ -385,13 +384,13 @@ struct StagedWrites::Target {
             // After fchown, which clears the set-user-ID and set-group-ID bits, and after the
             // list, whose mask the group bits then restate.
             if (::fchmod(created.get(), existing->st_mode & 07777) != 0) {
-                return fail("Cannot give the new file the permissions of", errno);
+                return fail("the new file cannot be given its permissions", errno);
             }
             copyUserAttributes(path, created.get(), note);
         }
-        if (!writeAllAt(created.get(), bytes, 0)) return fail("Cannot write", errno);
-        if (::fsync(created.get()) != 0) return fail("Cannot flush to the disk", errno);
-        if (!created.close()) return fail("Cannot write", errno);
+        if (!writeAllAt(created.get(), bytes, 0)) return fail("cannot be written", errno);
+        if (::fsync(created.get()) != 0) return fail("cannot be flushed to the disk", errno);
+        if (!created.close()) return fail("cannot be written", errno);
         return Outcome::done;
     }
 
@@ -401,18 +400,17 @@ struct StagedWrites::Target {
                         SaveResult& result) {
         file.reset(::open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
         if (!file.isOpen()) {
-            result = SaveResult::failure(describe("Cannot open", path, errno));
+            result = SaveResult::failure(describe("cannot be opened", errno));
             return false;
         }
         struct stat opened {};
         if (::fstat(file.get(), &opened) != 0) {
-            result = SaveResult::failure(describe("Cannot open", path, errno));
+            result = SaveResult::failure(describe("cannot be opened", errno));
             return false;
         }
         if (opened.st_dev != existing.st_dev || opened.st_ino != existing.st_ino) {
-            result = SaveResult::failure(quoted(path) +
-                                         " was replaced by another file during the save; nothing "
-                                         "was written.");
+            result = SaveResult::failure(
+                "was replaced by another file during the save; nothing was written");
             return false;
         }
         Descriptor copy(createSibling(path, SaveFileKind::backup, 0600, backup));
@@ -420,12 +418,12 @@ struct StagedWrites::Target {
             const int error = errno;
             backup.clear();
             result = SaveResult::failure(
-                describe("Cannot create a backup file in", directoryOf(path), error));
+                describe("cannot create a backup file in " + quoted(directoryOf(path)), error));
             return false;
         }
         if (!copyContent(file.get(), copy.get()) || ::fsync(copy.get()) != 0 || !copy.close()) {
-            result = SaveResult::failure(describe("Cannot make a backup of", path, errno) +
-                                         " Nothing was written.");
+            result = SaveResult::failure(describe("cannot be backed up", errno) +
+                                         "; nothing was written");
             return false;
         }
         // The backup's name must be on the disk before the file it protects is touched.
@@ -481,12 +479,12 @@ bool StagedWrites::stage(const std::string& path, std::span<const std::uint8_t> 
         discard();
         return false;
     };
-    if (path.empty()) return fail(SaveResult::failure("No file name was given."));
+    if (path.empty()) return fail(SaveResult::failure("no file name was given"));
     const fs::path given = absolutePath(path);
 
     const ResolvedPath resolved = resolveLinks(given);
     if (resolved.error != 0) {
-        return fail(SaveResult::failure(describe("Cannot follow the link", given, resolved.error)));
+        return fail(SaveResult::failure(describe("cannot follow its links", resolved.error)));
     }
     auto target = std::make_unique<Target>();
     target->given = given;
@@ -497,23 +495,21 @@ bool StagedWrites::stage(const std::string& path, std::span<const std::uint8_t> 
     const bool exists = ::stat(where.c_str(), &existing) == 0;
     if (!exists && errno != ENOENT) {
         // Whatever is there cannot be looked at, so it must not be replaced blindly.
-        return fail(SaveResult::failure(describe("Cannot save to", where, errno)));
+        return fail(SaveResult::failure(describe("cannot be looked at", errno)));
     }
     if (exists && S_ISDIR(existing.st_mode)) {
-        return fail(SaveResult::failure(describe("Cannot save over the folder", where, EISDIR)));
+        return fail(SaveResult::failure("is a folder"));
     }
     if (exists && !S_ISREG(existing.st_mode)) {
-        return fail(
-            SaveResult::failure("Cannot save over " + quoted(where) + ": it is not a plain file."));
+        return fail(SaveResult::failure("is not a plain file"));
     }
     // Renaming over a file needs only the folder's permission, and the superuser passes every
     // access check; a file whose write bits were all taken away to protect it is left alone.
     if (exists && (existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        return fail(
-            SaveResult::failure("Cannot write to " + quoted(where) + ": the file is read-only."));
+        return fail(SaveResult::failure("is read-only"));
     }
     if (exists && ::faccessat(AT_FDCWD, where.c_str(), W_OK, AT_EACCESS) != 0) {
-        return fail(SaveResult::failure(describe("Cannot write to", where, errno)));
+        return fail(SaveResult::failure(describe("cannot be written", errno)));
     }
 
     const FileSizeSignalBlock blockSizeSignal;
@@ -541,17 +537,17 @@ SaveResult StagedWrites::commit() {
     // has replaced its target.
     for (const auto& target : targets_) {
         if (!target->inPlace() || target->applyInPlace()) continue;
-        SaveResult result = SaveResult::failure(describe("Cannot write", target->path, errno));
+        SaveResult result = SaveResult::failure(describe("cannot be written", errno));
         result.path = target->given.string();
         for (const auto& written : targets_) {
             if (!written->applied) continue;
             if (written->putBack()) {
-                if (written == target) result.reason += " Its previous content was put back.";
+                if (written == target) result.reason += "; its previous content was put back";
             } else {
-                result.reason += (written == target ? " Its previous content is kept in "
-                                                    : " The previous content of " +
+                result.reason += (written == target ? "; its previous content is kept in "
+                                                    : "; the previous content of " +
                                                           quoted(written->path) + " is kept in ") +
-                                 quoted(written->backup) + ".";
+                                 quoted(written->backup);
             }
         }
         failure_ = result;
@@ -566,8 +562,7 @@ SaveResult StagedWrites::commit() {
         if (::rename(target->temporary.c_str(), target->path.c_str()) != 0) {
             // Files renamed before and those rewritten in place stay new, the rest old: each
             // whole, and no backup is kept of a file that was written completely.
-            SaveResult result =
-                SaveResult::failure(describe("Cannot replace", target->path, errno));
+            SaveResult result = SaveResult::failure(describe("cannot be replaced", errno));
             result.path = target->given.string();
             for (const auto& folder : folders) syncDirectory(folder);
             for (const auto& written : targets_) written->applied = false;
@@ -582,7 +577,12 @@ SaveResult StagedWrites::commit() {
     SaveResult result = SaveResult::success();
     for (const auto& target : targets_) {
         target->applied = false;
-        if (!target->note.empty()) result.note += (result.note.empty() ? "" : " ") + target->note;
+        if (!target->note.empty()) {
+            // A clause names no file, so where several were saved each note says which.
+            const std::string note =
+                targets_.size() > 1 ? quoted(target->given) + ": " + target->note : target->note;
+            result.note += (result.note.empty() ? "" : "; ") + note;
+        }
     }
     discard();
     for (const auto& folder : folders) removeStaleTemporaries(folder);

@@ -100,9 +100,9 @@ LockResult LibraryLock::acquire(const std::vector<std::string>& paths,
             result.reason = busyReason(wait);
         } else {
             result.status = LockResult::Status::failed;
-            result.reason = "Cannot take turns with other writers: the lock file \"" +
+            result.reason = "cannot take turns with other writers: the lock file \"" +
                             lockPath.substr(lockPath.rfind('/') + 1) +
-                            "\" cannot be used: " + std::strerror(error) + ".";
+                            "\" cannot be used: " + std::strerror(error);
         }
         return result;
     }
@@ -111,7 +111,7 @@ LockResult LibraryLock::acquire(const std::vector<std::string>& paths,
     return result;
 }
 
-std::string busyClause(std::chrono::milliseconds wait) {
+std::string busyReason(std::chrono::milliseconds wait) {
     const double seconds = std::chrono::duration<double>(wait).count();
     char text[32];
     if (seconds == std::floor(seconds)) {
@@ -120,18 +120,4 @@ std::string busyClause(std::chrono::milliseconds wait) {
         std::snprintf(text, sizeof text, "%g", seconds);
     }
     return std::string("another program is writing it (waited ") + text + " s)";
-}
-
-std::string busyReason(std::chrono::milliseconds wait) {
-    std::string sentence = busyClause(wait) + ".";
-    sentence[0] = 'A';
-    return sentence;
-}
-
-std::string lowerCaseClause(std::string sentence) {
-    if (!sentence.empty() && sentence.back() == '.') sentence.pop_back();
-    if (!sentence.empty() && sentence[0] >= 'A' && sentence[0] <= 'Z') {
-        sentence[0] = static_cast<char>(sentence[0] - 'A' + 'a');
-    }
-    return sentence;
 }

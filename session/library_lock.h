@@ -1,5 +1,7 @@
 #pragma once
 
+#include "failure.h"
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -7,8 +9,9 @@
 
 class LibraryLock;
 
-/// What an attempt to lock library files gave: the lock, or why there is none.
-struct LockResult {
+/// What an attempt to lock library files gave: the lock, or why there is none. `path` is the file
+/// that was busy or failed, as given.
+struct LockResult : Failure {
     enum class Status {
         locked,
         /// Another writer held one of the files for the whole wait.
@@ -18,11 +21,6 @@ struct LockResult {
     };
     Status status = Status::failed;
     std::unique_ptr<LibraryLock> lock;
-    /// The file that was busy or failed, as given.
-    std::string path;
-    /// A whole sentence a person can read; empty when locked.
-    std::string reason;
-
     explicit operator bool() const { return status == Status::locked; }
 };
 
@@ -57,10 +55,6 @@ private:
     std::vector<Held> held_;
 };
 
-/// The reason given when another writer held a file for the whole of `wait`, as a sentence and
-/// as a lower-case clause ("another program is writing it (waited 5 s)").
+/// The reason given when another writer held a file for the whole of `wait` ("another program is
+/// writing it (waited 5 s)").
 std::string busyReason(std::chrono::milliseconds wait);
-std::string busyClause(std::chrono::milliseconds wait);
-
-/// A sentence as a clause: without its full stop, its first letter in lower case.
-std::string lowerCaseClause(std::string sentence);

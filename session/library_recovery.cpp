@@ -18,8 +18,8 @@ SaveResult restoreBackup(const std::string& path, const std::string& backup,
     // A backup is at most as large as a library a save could write.
     const auto bytes = readFilePrefix(backup, std::size_t{1} << 30);
     if (!bytes) {
-        return SaveResult::failure("Cannot read the backup \"" + backup +
-                                   "\": " + std::strerror(errno) + ".");
+        return SaveResult::failure("cannot read the backup \"" + backup +
+                                   "\": " + std::strerror(errno));
     }
     SaveResult restored = writeFileAtomically(path, *bytes);
     if (restored) ::unlink(backup.c_str());
@@ -28,8 +28,8 @@ SaveResult restoreBackup(const std::string& path, const std::string& backup,
 
 SaveResult dismissBackup(const std::string& backup) {
     if (::unlink(backup.c_str()) != 0 && errno != ENOENT) {
-        return SaveResult::failure("Cannot remove the backup \"" + backup +
-                                   "\": " + std::strerror(errno) + ".");
+        return SaveResult::failure("cannot remove the backup \"" + backup +
+                                   "\": " + std::strerror(errno));
     }
     return SaveResult::success();
 }

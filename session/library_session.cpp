@@ -95,7 +95,12 @@ void LibrarySession::allowReplacing() {
 }
 
 LockResult LibrarySession::lockForWriting(std::chrono::milliseconds wait) {
-    if (lock_) return {LockResult::Status::locked, nullptr, path_, {}};
+    if (lock_) {
+        LockResult held;
+        held.status = LockResult::Status::locked;
+        held.path = path_;
+        return held;
+    }
     LockResult result = LibraryLock::acquire({path_}, wait);
     lock_ = std::move(result.lock);
     return result;
@@ -123,15 +128,14 @@ SessionSave fromFile(SaveResult saved, const std::string& path = {}) {
 
 /// What the session must not write over now, as a failed save; none when it may write.
 std::optional<SessionSave> LibrarySession::refusalBeforeWriting() {
-    const std::string quoted = "\"" + path_ + "\"";
     switch (questionBeforeSave()) {
         case SaveQuestion::none:
             return std::nullopt;
         case SaveQuestion::changedOnDisk: {
-            SessionSave result = failed(quoted + " was changed by another program since it was " +
-                                            (claimedBySave_ ? "last saved" : "opened") +
-                                            ", so it was left as it is.",
-                                        path_);
+            SessionSave result =
+                failed(std::string("was changed by another program since it was ") +
+                           (claimedBySave_ ? "last saved" : "opened") + ", so it was left as it is",
+                       path_);
             result.changed = true;
             return result;
         }
@@ -139,19 +143,15 @@ std::optional<SessionSave> LibrarySession::refusalBeforeWriting() {
         case SaveQuestion::replaceNonLibrary:
             break;
     }
-    return failed(quoted +
-                      " already exists and was not chosen to be replaced, so it was left as "
-                      "it is.",
+    return failed("already exists and was not chosen to be replaced, so it was left as it is",
                   path_);
 }
 
 SessionSave LibrarySession::refusalToSave() {
-    if (!library_) return failed("There is no library to write.", path_);
-    if (path_.empty()) return failed("No file has been chosen for the library.", path_);
+    if (!library_) return failed("there is no library to write", path_);
+    if (path_.empty()) return failed("no file has been chosen for the library", path_);
     if (refusesToWrite()) {
-        return failed(
-            "\"" + path_ + "\" could not be read as a library file, so it was left as it is.",
-            path_);
+        return failed("could not be read as a library file, so it was left as it is", path_);
     }
     if (auto refusal = refusalBeforeWriting()) return *refusal;
     return fromFile(SaveResult::success());

@@ -12,8 +12,7 @@ WritableLibrary openForWriting(const std::string& path, bool createWhenMissing,
     WritableLibrary result;
     LockResult locked = LibraryLock::acquire({path}, wait);
     if (!locked) {
-        result.failure = locked.status == LockResult::Status::busy ? busyClause(wait)
-                                                                   : lowerCaseClause(locked.reason);
+        result.failure = std::move(locked.reason);
         result.busy = locked.status == LockResult::Status::busy;
         return result;
     }
@@ -37,8 +36,11 @@ WritableLibrary openForWriting(const std::string& path, bool createWhenMissing,
         LibraryFileProblem problem = findLibraryFileProblem(path);
         // A file that passed the look at its header and still did not load went away or
         // changed in between, or could not be read whole.
-        if (problem.what.empty()) problem = {"cannot be read", true};
-        result.failure = std::move(problem.what);
+        if (problem.reason.empty()) {
+            problem.reason = "cannot be read";
+            problem.unreadable = true;
+        }
+        result.failure = std::move(problem.reason);
         result.unreadable = problem.unreadable;
         // Something in the way that is no file at all (a FIFO, a device, a loop of links) is a
         // destination that cannot be written, as every command that writes answers it.

@@ -148,7 +148,7 @@ TEST(LibraryExport, BadLibraryNameIsRefused) {
     TemporaryDirectory out;
     const auto result = exportLibraryToKicad(library, "../up", out.path().string(), {});
     EXPECT_FALSE(result);
-    EXPECT_EQ(result.reason, "\"../up\" cannot name a footprint folder.");
+    EXPECT_EQ(result.reason, "\"../up\" cannot name a footprint folder");
     EXPECT_TRUE(filesIn(out.path()).empty());
 }
 

@@ -331,7 +331,7 @@ TEST_F(LibraryFiles, FailedSaveLeavesThePreviousFileAndNoTemporaryFile) {
     fs::create_directory(dir / "FOLDER.LIB");
     const SaveResult onFolder = library.save((dir / "FOLDER.LIB").string());
     EXPECT_FALSE(onFolder);
-    EXPECT_NE(onFolder.reason.find("FOLDER.LIB"), std::string::npos) << onFolder.reason;
+    EXPECT_EQ(onFolder.path, (dir / "FOLDER.LIB").string()) << onFolder.reason;
     EXPECT_FALSE(library.save((dir / "missing" / "X.LIB").string()));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }

@@ -31,7 +31,7 @@ TEST(LibraryLock, ExcludesEveryOtherHolderOfTheSameFile) {
                  {a}, {(dir / "LINK.LIB").string()}, {(dir / "NEW.LIB").string(), b}}) {
             const LockResult other = LibraryLock::acquire(paths, 30ms);
             EXPECT_EQ(other.status, LockResult::Status::busy) << paths.front();
-            EXPECT_EQ(other.reason, "Another program is writing it (waited 0.03 s).");
+            EXPECT_EQ(other.reason, "another program is writing it (waited 0.03 s)");
         }
         EXPECT_EQ(LibraryLock::acquire({b}, 0ms).path, b);
     }
