@@ -44,6 +44,13 @@ int openRegularFile(const std::string& path, struct stat& info);
 /// a regular file or cannot be opened or read.
 std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path, std::size_t limit);
 
+/// `readFilePrefix` into `buffer`, which only ever grows, so that a caller reading many files
+/// reuses one allocation: the bytes read are the view's, at the start of `buffer`. The view is
+/// valid until `buffer` next changes.
+std::optional<std::span<const std::uint8_t>> readFilePrefixInto(const std::string& path,
+                                                                std::size_t limit,
+                                                                std::vector<std::uint8_t>& buffer);
+
 /// A save's temporary whose process is gone and that is this much older than its last write
 /// belongs to a save that was killed: a save writes at most a few megabytes and finishes in
 /// seconds. A later successful save in the folder removes such files; backups are never removed
