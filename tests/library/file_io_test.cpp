@@ -114,6 +114,23 @@ TEST(ReadFilePrefix, ReadsAtMostTheLimitAndOnlyRegularFiles) {
     EXPECT_FALSE(readFilePrefix((dir / "fifo").string(), 100));
 }
 
+// A buffer kept from a longer file must not lend its old bytes to a shorter one.
+TEST(ReadFilePrefix, AReusedBufferGivesOnlyTheBytesOfTheFileRead) {
+    TemporaryDirectory dir;
+    writeFileBytes(dir / "ten", std::vector<std::uint8_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
+    writeFileBytes(dir / "empty", std::vector<std::uint8_t>{});
+    std::vector<std::uint8_t> buffer(64, 0xEE);
+    const auto asVector = [](std::span<const std::uint8_t> view) {
+        return std::vector<std::uint8_t>(view.begin(), view.end());
+    };
+    EXPECT_EQ(asVector(*readFilePrefixInto((dir / "ten").string(), 100, buffer)),
+              (std::vector<std::uint8_t>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_EQ(asVector(*readFilePrefixInto((dir / "ten").string(), 3, buffer)),
+              (std::vector<std::uint8_t>{0, 1, 2}));
+    EXPECT_EQ(readFilePrefixInto((dir / "empty").string(), 100, buffer)->size(), 0u);
+    EXPECT_FALSE(readFilePrefixInto(dir.path().string(), 100, buffer));
+}
+
 /// One way a save must be refused: the folder as the test leaves it, and a part of the reason.
 struct Refusal {
     const char* name;
