@@ -8,6 +8,7 @@
 #include "name_text.h"
 #include "ordered_work.h"
 #include "palette_png.h"
+#include "staged_writes.h"
 
 #include <QByteArray>
 
@@ -15,7 +16,6 @@
 #include <memory>
 #include <optional>
 #include <system_error>
-#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -46,7 +46,7 @@ std::string prepareFolder(const std::string& directory) {
 ExitStatus runRender(const RenderOptions& options, const Console& console) {
     LibraryRead read = readLibraryFile(options.library);
     if (!read.loaded) {
-        console.error(options.library, read.failure.reason);
+        console.error(options.library, read.failure.what);
         return read.failure.status;
     }
     const LoadedLibrary& loaded = *read.loaded;
@@ -80,24 +80,43 @@ ExitStatus runRender(const RenderOptions& options, const Console& console) {
 
     ExitStatus status = ExitStatus::Success;
     Progress progress(console, chosen.size(), "components");
-    // Pictures are drawn and written on every core; their paths are printed in list order.
-    const auto draw = [&](std::size_t i) {
-        const std::string path = (fs::path(options.outDirectory) / (stems[i] + extension)).string();
-        const std::vector<std::uint8_t> bytes = pictureBytes(*chosen[i], options);
-        return std::pair{path, bytes.empty() ? SaveResult::failure("the picture could not be made")
-                                             : writeFileAtomically(path, bytes)};
+    // Pictures are drawn on every core and written in batches: each batch's files are flushed,
+    // then renamed together with one flush of the folder. A picture that cannot be written is
+    // reported alone and the others are still written; the paths are printed in list order once
+    // their batch is in place.
+    std::optional<StagedWrites> batch;
+    batch.emplace();
+    std::vector<std::string> staged;
+    const auto putInPlace = [&] {
+        if (staged.empty()) return;
+        const SaveResult committed = batch->commit();
+        if (committed) {
+            for (const std::string& path : staged) console.out << path << '\n';
+        } else {
+            console.error(committed.path.empty() ? staged.front() : committed.path,
+                          committed.reason);
+            status = ExitStatus::Failure;
+        }
+        staged.clear();
+        batch.emplace();
     };
-    const auto report = [&](std::size_t i, const std::pair<std::string, SaveResult>& written) {
-        const auto& [path, saved] = written;
+    const auto draw = [&](std::size_t i) { return pictureBytes(*chosen[i], options); };
+    const auto write = [&](std::size_t i, const std::vector<std::uint8_t>& bytes) {
+        const std::string path = (fs::path(options.outDirectory) / (stems[i] + extension)).string();
+        const SaveResult saved = bytes.empty()
+                                     ? SaveResult::failure("The picture could not be made.")
+                                     : batch->stageApart(path, bytes);
         if (saved) {
-            console.out << path << '\n';
+            staged.push_back(path);
         } else {
             console.error(path, saved.reason);
             status = ExitStatus::Failure;
         }
         progress.show(i + 1);
+        if (batch->size() >= kFilesPerBatch) putInPlace();
         return true;
     };
-    runInOrder(chosen.size(), draw, report);
+    runInOrder(chosen.size(), draw, write);
+    putInPlace();
     return status;
 }

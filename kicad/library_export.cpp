@@ -2,12 +2,12 @@
 
 #include "component_file_names.h"
 #include "file_io.h"
+#include "folder_writes.h"
 #include "library.h"
 #include "ordered_work.h"
 
 #include <filesystem>
 #include <span>
-#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -32,41 +32,15 @@ std::optional<std::string> prettyFolderName(std::string_view libraryName) {
     return std::string(libraryName) + ".pretty";
 }
 
-namespace {
-
-SaveResult writeText(const std::string& path, const std::string& text) {
-    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
-                                              text.size());
-    SaveResult saved = writeFileAtomically(path, bytes);
-    // The export is about the folder, so the reason names the file in it that failed.
-    if (!saved) {
-        saved.reason = "\"" + path + "\" was not written: " + saved.reason;
-        saved.path = path;
-    }
-    return saved;
-}
-
-}  // namespace
-
-LibraryExportResult exportLibraryToKicad(const Library& library, std::string_view libraryName,
-                                         const std::string& outDir,
-                                         const KicadExportOptions& options) {
-    LibraryExportResult result;
+ConvertedLibrary convertLibraryToKicad(const Library& library, std::string_view libraryName,
+                                       const KicadExportOptions& options) {
+    ConvertedLibrary converted;
     const auto folderName = prettyFolderName(libraryName);
     if (!folderName) {
-        result.reason = "\"" + std::string(libraryName) + "\" cannot name a footprint folder";
-        return result;
+        converted.reason = "\"" + std::string(libraryName) + "\" cannot name a footprint folder.";
+        return converted;
     }
-    const fs::path folder = fs::path(outDir) / *folderName;
-    result.folder = folder.string();
-
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error || !fs::is_directory(folder)) {
-        result.reason = "cannot create the folder \"" + result.folder +
-                        "\": " + (error ? error.message() : "a file of that name is in the way");
-        return result;
-    }
+    converted.folderName = *folderName;
 
     std::vector<std::string> names;
     names.reserve(library.size());
@@ -77,24 +51,47 @@ LibraryExportResult exportLibraryToKicad(const Library& library, std::string_vie
     }
     const std::vector<std::string> stems = componentFileNames(names);
 
-    // Footprints are converted on every core and written in the library's order, so that the
-    // first file that cannot be written still ends the export with every one before it written.
+    // Footprints are converted on every core and collected in the library's order.
+    converted.footprints.reserve(library.size());
+    converted.texts.reserve(library.size());
     const auto convert = [&](std::size_t i) {
         return exportFootprint(*library.components()[i], options);
     };
-    const auto write = [&](std::size_t i, const FootprintText& footprint) {
-        const std::string fileName = stems[i] + ".kicad_mod";
-        const SaveResult saved = writeText((folder / fileName).string(), footprint.text);
-        if (!saved) {
-            static_cast<Failure&>(result) = saved;
-            return false;
-        }
-        result.footprints.push_back(
-            {footprintName(*library.components()[i], options), fileName, footprint.notes});
+    const auto collect = [&](std::size_t i, FootprintText& footprint) {
+        converted.footprints.push_back({footprintName(*library.components()[i], options),
+                                        stems[i] + ".kicad_mod", std::move(footprint.notes)});
+        converted.texts.push_back(std::move(footprint.text));
         return true;
     };
-    runInOrder(library.size(), convert, write);
-    if (result.footprints.size() < library.size()) return result;
+    runInOrder(library.size(), convert, collect);
+    return converted;
+}
+
+LibraryExportResult exportLibraryToKicad(const Library& library, std::string_view libraryName,
+                                         const std::string& outDir,
+                                         const KicadExportOptions& options) {
+    LibraryExportResult result;
+    ConvertedLibrary converted = convertLibraryToKicad(library, libraryName, options);
+    if (!converted.reason.empty()) {
+        result.reason = std::move(converted.reason);
+        return result;
+    }
+    result.folder = (fs::path(outDir) / converted.folderName).string();
+
+    std::vector<FolderFile> files;
+    files.reserve(converted.texts.size());
+    for (std::size_t i = 0; i < converted.texts.size(); ++i) {
+        const std::string& text = converted.texts[i];
+        files.push_back({converted.footprints[i].fileName,
+                         {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}});
+    }
+    const FolderWriteResult written = writeFolderFiles(result.folder, files);
+    converted.footprints.resize(written.written);
+    result.footprints = std::move(converted.footprints);
+    if (!written) {
+        result.reason = written.result.reason;
+        return result;
+    }
     result.ok = true;
     return result;
 }

@@ -26,7 +26,8 @@ struct LibraryExportResult : Failure {
     bool ok = false;
     /// `DIR/<library name>.pretty`.
     std::string folder;
-    /// The footprints written, in the library's list order. On failure, those written before it.
+    /// The footprints written, in the library's list order. On failure, those known to be written
+    /// before it.
     std::vector<ExportedFootprint> footprints;
 
     explicit operator bool() const { return ok; }
@@ -40,12 +41,28 @@ struct LibraryExportResult : Failure {
 /// cannot be one folder (empty, `.`, `..`, or holding `/`, `\` or a zero byte).
 std::optional<std::string> prettyFolderName(std::string_view libraryName);
 
-/// Writes every component of `library` as one `.kicad_mod` file into
-/// `outDir/<libraryName>.pretty/`, creating the folders as needed. File names are the components'
-/// safe, unique stems, so two names that differ only in case, or that hold characters no file name
-/// may, still get a file each. Each file is written whole or not at all; the first file that cannot
-/// be written ends the export with a reason naming it, and the files written before it are
-/// complete. Existing files of other names in the folder are left alone.
+/// A library converted to the files of a footprint folder, before any is written.
+struct ConvertedLibrary {
+    /// Why the library cannot be exported (its name cannot name a folder); empty when it can.
+    std::string reason;
+    /// `<library name>.pretty`.
+    std::string folderName;
+    /// Every component's footprint, in the library's order.
+    std::vector<ExportedFootprint> footprints;
+    /// The content of each footprint's file, in the same order.
+    std::vector<std::string> texts;
+};
+
+/// Converts every component of `library` to the text of one `.kicad_mod` file. File names are
+/// the components' safe, unique stems, so two names that differ only in case, or that hold
+/// characters no file name may, still get a file each.
+ConvertedLibrary convertLibraryToKicad(const Library& library, std::string_view libraryName,
+                                       const KicadExportOptions& options);
+
+/// Converts `library` and writes its files into `outDir/<libraryName>.pretty/`, creating the
+/// folders as needed, through `writeFolderFiles`: the files of a library are written together,
+/// so a file that cannot be written ends the export with a reason naming it and leaves every
+/// file as it was or whole and new. Existing files of other names in the folder are left alone.
 LibraryExportResult exportLibraryToKicad(const Library& library, std::string_view libraryName,
                                          const std::string& outDir,
                                          const KicadExportOptions& options);

@@ -473,11 +473,24 @@ void StagedWrites::discard() {
 
 bool StagedWrites::stage(const std::string& path, std::span<const std::uint8_t> data) {
     if (!failure_) return false;
+    SaveResult result = prepare(path, data);
+    if (result) return true;
+    failure_ = std::move(result);
+    discard();
+    return false;
+}
+
+SaveResult StagedWrites::stageApart(const std::string& path, std::span<const std::uint8_t> data) {
+    if (!failure_) return failure_;
+    return prepare(path, data);
+}
+
+std::size_t StagedWrites::size() const { return targets_.size(); }
+
+SaveResult StagedWrites::prepare(const std::string& path, std::span<const std::uint8_t> data) {
     auto fail = [&](SaveResult result) {
         result.path = path;
-        failure_ = std::move(result);
-        discard();
-        return false;
+        return result;
     };
     if (path.empty()) return fail(SaveResult::failure("no file name was given"));
     const fs::path given = absolutePath(path);
@@ -526,7 +539,7 @@ bool StagedWrites::stage(const std::string& path, std::span<const std::uint8_t> 
         return fail(std::move(result));
     }
     targets_.push_back(std::move(target));
-    return true;
+    return SaveResult::success();
 }
 
 SaveResult StagedWrites::commit() {

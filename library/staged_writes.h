@@ -2,6 +2,7 @@
 
 #include "file_io.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -30,6 +31,14 @@ public:
     /// `failure` then says why and names the file.
     bool stage(const std::string& path, std::span<const std::uint8_t> data);
 
+    /// Prepares `path` like `stage`, for a set of files that do not depend on each other: a
+    /// target that must not or cannot be written is refused alone, the result says why and names
+    /// it, and the files staged before stay staged. Refused as a whole after a failed `stage`.
+    SaveResult stageApart(const std::string& path, std::span<const std::uint8_t> data);
+
+    /// How many files are staged.
+    std::size_t size() const;
+
     /// Puts every staged file in place. After a success stale temporaries that killed saves left
     /// in the folders are removed; a folder is looked through at most once per process.
     SaveResult commit();
@@ -39,11 +48,18 @@ public:
 
 private:
     struct Target;
+    SaveResult prepare(const std::string& path, std::span<const std::uint8_t> data);
     void discard();
 
     std::vector<std::unique_ptr<Target>> targets_;
     SaveResult failure_ = SaveResult::success();
 };
+
+/// The most files a writer of many files stages before committing them. A target rewritten in
+/// place holds its descriptor and its new bytes until the commit, so an unbounded set could run
+/// out of descriptors or memory; a batch of this size costs one folder flush among hundreds of
+/// file flushes.
+inline constexpr std::size_t kFilesPerBatch = 256;
 
 /// Has `hook` called with the path of each temporary right after it is created, before it is given
 /// the target's owner, permissions or any byte, so that a test can check who could open it then;

@@ -152,24 +152,33 @@ TEST(LibraryExport, BadLibraryNameIsRefused) {
     EXPECT_TRUE(filesIn(out.path()).empty());
 }
 
-// A file that cannot be replaced ends the export there; what was written before it is whole
-// and no temporary file is left in the folder.
-TEST(LibraryExport, FileThatCannotBeWrittenIsNamedAndLeavesNothingHalfWritten) {
+// A file that cannot be replaced ends the export there with the file named; the files of the
+// library are written together, so every other footprint keeps its old bytes rather than some
+// being new beside old ones, and no temporary file is left in the folder.
+TEST(LibraryExport, FileThatCannotBeWrittenIsNamedAndLeavesEveryFileAsItWas) {
     Library library;
     PlainNameList names;
     ASSERT_TRUE(library.load((samplesDir() / "IC.LIB").string(), names));
     TemporaryDirectory out;
-    const std::string blocked = library.components()[3]->displayName() + ".kicad_mod";
+    KicadExportOptions before;
+    before.courtyard = false;
+    const auto old = exportLibraryToKicad(library, "IC", out.path().string(), before);
+    ASSERT_TRUE(old) << old.reason;
+    const std::string blocked = old.footprints[3].fileName;
+    fs::remove(out / ("IC.pretty/" + blocked));
     fs::create_directories(out / ("IC.pretty/" + blocked + "/inside"));
     const auto result = exportLibraryToKicad(library, "IC", out.path().string(), {});
     EXPECT_FALSE(result);
     EXPECT_NE(result.reason.find(blocked), std::string::npos) << result.reason;
-    ASSERT_EQ(result.footprints.size(), 3u);
-    std::set<std::string> expected = {blocked};
-    for (const auto& footprint : result.footprints) {
-        expected.insert(footprint.fileName);
-        const auto text = readText(out / ("IC.pretty/" + footprint.fileName));
-        EXPECT_EQ(text, exportFootprint(*library.components()[expected.size() - 2], {}).text);
+    EXPECT_TRUE(result.footprints.empty());
+    std::set<std::string> expected;
+    for (std::size_t i = 0; i < old.footprints.size(); ++i) {
+        const std::string& fileName = old.footprints[i].fileName;
+        expected.insert(fileName);
+        if (fileName == blocked) continue;
+        EXPECT_EQ(readText(out / ("IC.pretty/" + fileName)),
+                  exportFootprint(*library.components()[i], before).text)
+            << fileName;
     }
     EXPECT_EQ(filesIn(out / "IC.pretty"), expected);
 }

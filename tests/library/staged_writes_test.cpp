@@ -206,3 +206,23 @@ TEST(StagedWrites, AFailedWriteInPlacePutsBackEveryFileOfTheSet) {
     EXPECT_EQ(readFileBytes(dir / "B.LIB"), bytesOf(3000, 1));
     EXPECT_EQ(listing(dir.path()).size(), 4u);
 }
+
+// A file of a set of independent files that cannot be written is refused alone: those staged
+// before it are still put in place and the refused one leaves nothing beside it.
+TEST(StagedWrites, AFileStagedApartIsRefusedAlone) {
+    TemporaryDirectory dir;
+    writeFileBytes(dir / "A", bytesOf(10, 1));
+    fs::create_directory(dir / "B");
+    StagedWrites writes;
+    const auto fresh = bytesOf(20, 2);
+    ASSERT_TRUE(writes.stageApart((dir / "A").string(), fresh));
+    const SaveResult refused = writes.stageApart((dir / "B").string(), fresh);
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.path, (dir / "B").string());
+    ASSERT_TRUE(writes.stageApart((dir / "C").string(), fresh));
+    EXPECT_EQ(writes.size(), 2u);
+    ASSERT_TRUE(writes.commit());
+    EXPECT_EQ(readFileBytes(dir / "A"), fresh);
+    EXPECT_EQ(readFileBytes(dir / "C"), fresh);
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"A", "B", "C"}));
+}
