@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -80,32 +81,23 @@ ExitStatus runRender(const RenderOptions& options, const Console& console) {
 
     ExitStatus status = ExitStatus::Success;
     Progress progress(console, chosen.size(), "components");
-    // Pictures are drawn on every core and written in batches: each batch's files are flushed,
-    // then renamed together with one flush of the folder. A picture that cannot be written is
-    // reported alone and the others are still written; the paths are printed in list order once
-    // their batch is in place.
-    std::optional<StagedWrites> batch;
-    batch.emplace();
-    std::vector<std::string> staged;
-    const auto putInPlace = [&] {
-        if (staged.empty()) return;
-        const SaveResult committed = batch->commit();
-        if (committed) {
-            for (const std::string& path : staged) console.out << path << '\n';
-        } else {
-            console.error(committed.path.empty() ? staged.front() : committed.path,
-                          committed.reason);
-            status = ExitStatus::Failure;
-        }
-        staged.clear();
-        batch.emplace();
-    };
-    const auto draw = [&](std::size_t i) { return pictureBytes(*chosen[i], options); };
-    const auto write = [&](std::size_t i, const std::vector<std::uint8_t>& bytes) {
+    // Pictures are drawn and staged on every core, so that their flushes overlap, and put in
+    // place in batches: a batch's files are renamed together with one flush of the folder once
+    // every one of them is staged. A picture that cannot be written is reported alone and the
+    // others are still written; the paths are printed in list order once their batch is in place.
+    std::vector<std::unique_ptr<StagedWrites>> batches((chosen.size() + kFilesPerBatch - 1) /
+                                                       kFilesPerBatch);
+    for (auto& batch : batches) batch = std::make_unique<StagedWrites>();
+    const auto draw = [&](std::size_t i) {
         const std::string path = (fs::path(options.outDirectory) / (stems[i] + extension)).string();
-        const SaveResult saved = bytes.empty()
-                                     ? SaveResult::failure("The picture could not be made.")
-                                     : batch->stageApart(path, bytes);
+        const std::vector<std::uint8_t> bytes = pictureBytes(*chosen[i], options);
+        return std::pair{path, bytes.empty()
+                                   ? SaveResult::failure("The picture could not be made.")
+                                   : batches[i / kFilesPerBatch]->stageApart(path, bytes)};
+    };
+    std::vector<std::string> staged;
+    const auto report = [&](std::size_t i, const std::pair<std::string, SaveResult>& written) {
+        const auto& [path, saved] = written;
         if (saved) {
             staged.push_back(path);
         } else {
@@ -113,10 +105,20 @@ ExitStatus runRender(const RenderOptions& options, const Console& console) {
             status = ExitStatus::Failure;
         }
         progress.show(i + 1);
-        if (batch->size() >= kFilesPerBatch) putInPlace();
+        // Every picture of the batch is delivered, so no thread stages into it any more.
+        if ((i + 1) % kFilesPerBatch == 0 || i + 1 == chosen.size()) {
+            const SaveResult committed = batches[i / kFilesPerBatch]->commit();
+            batches[i / kFilesPerBatch].reset();
+            if (committed) {
+                for (const std::string& done : staged) console.out << done << '\n';
+            } else if (!staged.empty()) {
+                console.error(committed.path, committed.reason);
+                status = ExitStatus::Failure;
+            }
+            staged.clear();
+        }
         return true;
     };
-    runInOrder(chosen.size(), draw, write);
-    putInPlace();
+    runInOrder(chosen.size(), draw, report);
     return status;
 }

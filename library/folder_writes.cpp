@@ -1,8 +1,11 @@
 #include "folder_writes.h"
 
+#include "ordered_work.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace fs = std::filesystem;
 
@@ -33,15 +36,24 @@ FolderWriteResult writeFolderFiles(const std::string& folder, std::span<const Fo
     }
     filesPerBatch = std::max<std::size_t>(filesPerBatch, 1);
     while (written.written < files.size()) {
-        const std::size_t end = std::min(files.size(), written.written + filesPerBatch);
+        const std::size_t first = written.written;
+        const std::size_t count = std::min(files.size() - first, filesPerBatch);
         StagedWrites batch;
-        std::string path;
-        for (std::size_t i = written.written; i < end; ++i) {
-            path = (fs::path(folder) / files[i].name).string();
-            if (!batch.stage(path, files[i].data)) {
-                written.result = namingTheFile(batch.failure(), path);
-                return written;
-            }
+        // Staged on every core, so that the files' flushes overlap; the first file in order that
+        // is refused ends the batch, whose temporaries go with it.
+        const auto stage = [&](std::size_t i) {
+            const std::string path = (fs::path(folder) / files[first + i].name).string();
+            return std::pair{path, batch.stageApart(path, files[first + i].data)};
+        };
+        SaveResult refused = SaveResult::success();
+        const auto check = [&](std::size_t, const std::pair<std::string, SaveResult>& staged) {
+            if (!staged.second) refused = namingTheFile(staged.second, staged.first);
+            return static_cast<bool>(staged.second);
+        };
+        runInOrder(count, stage, check);
+        if (!refused) {
+            written.result = std::move(refused);
+            return written;
         }
         SaveResult committed = batch.commit();
         if (!committed) {
@@ -49,7 +61,7 @@ FolderWriteResult writeFolderFiles(const std::string& folder, std::span<const Fo
             written.result = namingTheFile(std::move(committed), failedPath);
             return written;
         }
-        written.written = end;
+        written.written = first + count;
     }
     written.result = SaveResult::success();
     return written;

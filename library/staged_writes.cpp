@@ -485,7 +485,10 @@ SaveResult StagedWrites::stageApart(const std::string& path, std::span<const std
     return prepare(path, data);
 }
 
-std::size_t StagedWrites::size() const { return targets_.size(); }
+std::size_t StagedWrites::size() const {
+    const std::lock_guard<std::mutex> hold(targetsMutex_);
+    return targets_.size();
+}
 
 SaveResult StagedWrites::prepare(const std::string& path, std::span<const std::uint8_t> data) {
     auto fail = [&](SaveResult result) {
@@ -538,6 +541,7 @@ SaveResult StagedWrites::prepare(const std::string& path, std::span<const std::u
         target->cleanUp();
         return fail(std::move(result));
     }
+    const std::lock_guard<std::mutex> hold(targetsMutex_);
     targets_.push_back(std::move(target));
     return SaveResult::success();
 }

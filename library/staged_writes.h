@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,6 +35,8 @@ public:
     /// Prepares `path` like `stage`, for a set of files that do not depend on each other: a
     /// target that must not or cannot be written is refused alone, the result says why and names
     /// it, and the files staged before stay staged. Refused as a whole after a failed `stage`.
+    /// Several threads may stage apart at once, though not beside `stage` or `commit`, so that
+    /// the flushes of many files overlap.
     SaveResult stageApart(const std::string& path, std::span<const std::uint8_t> data);
 
     /// How many files are staged.
@@ -51,6 +54,7 @@ private:
     SaveResult prepare(const std::string& path, std::span<const std::uint8_t> data);
     void discard();
 
+    mutable std::mutex targetsMutex_;
     std::vector<std::unique_ptr<Target>> targets_;
     SaveResult failure_ = SaveResult::success();
 };

@@ -99,8 +99,8 @@ TEST(KilledExport, EveryTargetIsOldOrNewAndTheNextRunCleansUp) {
     constexpr int kKills = 10;
     std::size_t mixed = 0;
     for (int kill = 0; kill < kKills; ++kill) {
-        const pid_t child = startCobble(exportInto(out, kill % 2 == 0 ? oldOptions
-                                                                      : std::vector<std::string>{}));
+        const pid_t child =
+            startCobble(exportInto(out, kill % 2 == 0 ? oldOptions : std::vector<std::string>{}));
         ASSERT_GT(child, 0);
         std::this_thread::sleep_for(whole * (kill + 1) / (kKills - 1));
         ::kill(child, SIGKILL);

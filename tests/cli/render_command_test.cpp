@@ -308,4 +308,21 @@ TEST_F(Render, BadRequestsWriteNothing) {
     }
 }
 
+// The pictures are put in place together, but they do not depend on each other: one whose
+// name a folder holds is reported alone, and every other picture is still written and printed.
+TEST_F(Render, APictureThatCannotBeWrittenIsReportedAloneAndTheOthersAreWritten) {
+    writeLibrary(dir / "THREE.LIB", {"A", "B", "C"});
+    fs::create_directories(dir / "pics/B.svg/inside");
+    const CobbleRun run =
+        runCobble({"render", out("THREE.LIB"), "--format", "svg", "--out", out("pics")});
+    EXPECT_EQ(run.status, 1) << describe(run);
+    EXPECT_EQ(linesOf(run.out), (std::vector<std::string>{out("pics/A.svg"), out("pics/C.svg")}));
+    ASSERT_EQ(linesOf(run.err).size(), 1u) << run.err;
+    EXPECT_EQ(run.err.rfind("cobble: " + out("pics/B.svg") + ": ", 0), 0u) << run.err;
+    for (const char* name : {"A.svg", "C.svg"}) {
+        EXPECT_EQ(readText(dir / "pics" / name).rfind("<?xml", 0), 0u) << name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "pics"), fs::directory_iterator()), 3);
+}
+
 }  // namespace
