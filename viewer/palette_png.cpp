@@ -7,18 +7,25 @@ namespace {
 
 /// `image` as palette pixels of exactly its colours, or a null image when it has more than 256.
 QImage withPalette(const QImage& image) {
-    const QImage pixels = image.convertToFormat(QImage::Format_ARGB32);
+    // A picture is drawn as RGB32, whose pixels read as ARGB32 once their alpha is made opaque
+    // (as the conversion does), so that one is read where it is rather than copied first.
+    const bool opaque = image.format() == QImage::Format_RGB32;
+    const QImage pixels = opaque ? image : image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb alpha = opaque ? 0xff000000U : 0U;
+    const int width = pixels.width();
+    const int height = pixels.height();
     QImage indexed(pixels.size(), QImage::Format_Indexed8);
     QVector<QRgb> table;
     // Neighbouring pixels mostly share their colour, so the last one found is tried first.
     QRgb last = 0;
     int lastIndex = -1;
-    for (int y = 0; y < pixels.height(); ++y) {
+    for (int y = 0; y < height; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
         uchar* out = indexed.scanLine(y);
-        for (int x = 0; x < pixels.width(); ++x) {
-            if (lastIndex < 0 || in[x] != last) {
-                last = in[x];
+        for (int x = 0; x < width; ++x) {
+            const QRgb pixel = in[x] | alpha;
+            if (lastIndex < 0 || pixel != last) {
+                last = pixel;
                 lastIndex = static_cast<int>(table.indexOf(last));
                 if (lastIndex < 0) {
                     if (table.size() == 256) return {};

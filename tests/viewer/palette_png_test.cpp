@@ -69,6 +69,12 @@ TEST(PalettePng, DecodesToTheSamePixelsAsA32BitPng) {
         many.setPixel(x, 1, qRgba(0, 0, 0, 0));
     }
     cases.push_back({"300 colours", many, 6});
+    // An RGB32 image is opaque whatever its pixels' top bytes hold; read without the conversion,
+    // those bytes must not become translucent palette entries.
+    static const std::uint32_t raw[] = {0x00ff0000, 0x7f00ff00, 0xff0000ff, 0x00ff0000};
+    cases.push_back(
+        {"RGB32 with stray alpha bytes",
+         QImage(reinterpret_cast<const uchar*>(raw), 2, 2, 8, QImage::Format_RGB32).copy(), 3});
     ASSERT_GT(cases.size(), 5u);
 
     for (const Case& c : cases) {
