@@ -47,7 +47,7 @@ std::string prepareFolder(const std::string& directory) {
 ExitStatus runRender(const RenderOptions& options, const Console& console) {
     LibraryRead read = readLibraryFile(options.library);
     if (!read.loaded) {
-        console.error(options.library, read.failure.what);
+        console.error(options.library, read.failure.reason);
         return read.failure.status;
     }
     const LoadedLibrary& loaded = *read.loaded;
@@ -92,7 +92,7 @@ ExitStatus runRender(const RenderOptions& options, const Console& console) {
         const std::string path = (fs::path(options.outDirectory) / (stems[i] + extension)).string();
         const std::vector<std::uint8_t> bytes = pictureBytes(*chosen[i], options);
         return std::pair{path, bytes.empty()
-                                   ? SaveResult::failure("The picture could not be made.")
+                                   ? SaveResult::failure("the picture could not be made")
                                    : batches[i / kFilesPerBatch]->stageApart(path, bytes)};
     };
     std::vector<std::string> staged;

@@ -37,7 +37,7 @@ ConvertedLibrary convertLibraryToKicad(const Library& library, std::string_view 
     ConvertedLibrary converted;
     const auto folderName = prettyFolderName(libraryName);
     if (!folderName) {
-        converted.reason = "\"" + std::string(libraryName) + "\" cannot name a footprint folder.";
+        converted.reason = "\"" + std::string(libraryName) + "\" cannot name a footprint folder";
         return converted;
     }
     converted.folderName = *folderName;
@@ -89,7 +89,7 @@ LibraryExportResult exportLibraryToKicad(const Library& library, std::string_vie
     converted.footprints.resize(written.written);
     result.footprints = std::move(converted.footprints);
     if (!written) {
-        result.reason = written.result.reason;
+        static_cast<Failure&>(result) = written.result;
         return result;
     }
     result.ok = true;

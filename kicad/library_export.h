@@ -42,9 +42,8 @@ struct LibraryExportResult : Failure {
 std::optional<std::string> prettyFolderName(std::string_view libraryName);
 
 /// A library converted to the files of a footprint folder, before any is written.
-struct ConvertedLibrary {
-    /// Why the library cannot be exported (its name cannot name a folder); empty when it can.
-    std::string reason;
+/// `reason` says why the library cannot be exported (its name cannot name a folder).
+struct ConvertedLibrary : Failure {
     /// `<library name>.pretty`.
     std::string folderName;
     /// Every component's footprint, in the library's order.

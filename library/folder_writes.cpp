@@ -11,12 +11,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// The writer may name only the folder it could not write in; the user needs the file.
+/// The writing is about the folder, so the reason names the file in it that failed.
 SaveResult namingTheFile(SaveResult failed, const std::string& path) {
-    if (failed.reason.find(path) == std::string::npos) {
-        failed.reason = "\"" + path + "\" was not written. " + failed.reason;
-    }
-    if (failed.path.empty()) failed.path = path;
+    failed.reason = "\"" + path + "\" was not written: " + failed.reason;
+    failed.path = path;
     return failed;
 }
 
@@ -28,9 +26,9 @@ FolderWriteResult writeFolderFiles(const std::string& folder, std::span<const Fo
     std::error_code error;
     fs::create_directories(folder, error);
     if (error || !fs::is_directory(folder)) {
-        written.result = SaveResult::failure(
-            "cannot create the folder \"" + folder +
-            "\": " + (error ? error.message() : "a file of that name is in the way") + ".");
+        written.result =
+            SaveResult::failure("cannot create the folder \"" + folder + "\": " +
+                                (error ? error.message() : "a file of that name is in the way"));
         written.result.path = folder;
         return written;
     }
