@@ -56,11 +56,13 @@ ExitStatus runBuild(const BuildOptions& options, const Console& console) {
                     << "; nothing written\n";
         return ExitStatus::Success;
     }
-    if (const SaveResult saved = session.save(); !saved) {
+    const SaveResult saved = session.save();
+    if (!saved) {
         console.error(options.library, saved.reason);
         return ExitStatus::Failure;
     }
     console.out << options.library << ": added " << components(added) << " from " << options.text
                 << ", now " << count << '\n';
+    if (!saved.note.empty()) console.error(options.library, saved.note);
     return ExitStatus::Success;
 }

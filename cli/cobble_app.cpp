@@ -583,6 +583,7 @@ void addImportCommand(CLI::App& parent, CommandRun& chosen) {
     command->add_flag("-n,--dry-run", request->dryRun, "say what would happen; write nothing");
     command->add_flag("-q,--quiet", request->quiet,
                       "print only refusals and what was written, not the mapping and summaries");
+    addWaitOption(command, request->waitSeconds, "LIB");
     command->footer(
         "A folder gives its .kicad_mod files in name order; the inputs are taken in the order\n"
         "given. Each footprint becomes one component, added by the window's rules: a library\n"

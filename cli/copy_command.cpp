@@ -66,11 +66,13 @@ ExitStatus runCopy(const CopyOptions& options, const Console& console) {
                     << "; nothing written\n";
         return ExitStatus::Success;
     }
-    if (const SaveResult saved = session.save(); !saved) {
+    const SaveResult saved = session.save();
+    if (!saved) {
         console.error(options.destination, saved.reason);
         return ExitStatus::Failure;
     }
     console.out << options.destination << ": copied " << components(chosen.size()) << ", now "
                 << count << '\n';
+    if (!saved.note.empty()) console.error(options.destination, saved.note);
     return ExitStatus::Success;
 }

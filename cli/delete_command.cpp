@@ -46,11 +46,13 @@ ExitStatus runDelete(const DeleteOptions& options, const Console& console) {
                     << "; nothing written\n";
         return ExitStatus::Success;
     }
-    if (const SaveResult saved = session.save(); !saved) {
+    const SaveResult saved = session.save();
+    if (!saved) {
         console.error(options.library, saved.reason);
         return ExitStatus::Failure;
     }
     console.out << options.library << ": deleted " << components(removed.size()) << ", now "
                 << count << '\n';
+    if (!saved.note.empty()) console.error(options.library, saved.note);
     return ExitStatus::Success;
 }

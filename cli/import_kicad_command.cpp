@@ -111,15 +111,21 @@ KicadImportResult run(const KicadImportRequest& request) {
         overrides = std::move(*read);
     }
 
-    LibrarySet::Opening opening = LibrarySet::open(request.library, request.split);
+    LibrarySet::Opening opening =
+        LibrarySet::open(request.library, request.split, waitFor(request.waitSeconds));
     if (!opening.set) {
-        // A destination that cannot be written is a refusal, whatever the reason, as in copy.
-        problems.push_back({request.library, opening.failure + "; it is left alone",
+        // A destination that cannot be written is a refusal, whatever the reason, as in copy;
+        // one another program is writing says so alone, as every writer does.
+        problems.push_back({opening.path,
+                            opening.busy ? opening.failure : opening.failure + "; it is left alone",
                             ImportProblem::Kind::Refused});
         out.push_back("Nothing written.");
         return result;
     }
     LibrarySet& set = *opening.set;
+    for (const LibrarySet::Member& member : set.members()) {
+        if (!member.note.empty()) result.notes.emplace_back(member.path, member.note);
+    }
     // The names earlier imports chose, so that a footprint imported again gets the same name;
     // the user's own names file wins.
     for (const LibrarySet::Member& member : set.members()) {
@@ -245,6 +251,8 @@ KicadImportResult run(const KicadImportRequest& request) {
         out.push_back("Wrote " + member.path + ": " + counts(member));
         if (const SaveResult names = writeNamesBeside(member.path, mappings[member.path]); !names) {
             refuse(namesFilePath(member.path), names.reason);
+        } else if (!names.note.empty()) {
+            result.notes.emplace_back(namesFilePath(member.path), names.note);
         }
     }
     if (!saved) {
@@ -252,6 +260,7 @@ KicadImportResult run(const KicadImportRequest& request) {
         if (result.written.empty()) out.push_back("Nothing written.");
         return result;
     }
+    if (!saved.note.empty()) result.notes.emplace_back(request.library, saved.note);
     result.ok = true;
     return result;
 }
@@ -276,6 +285,7 @@ ExitStatus runImportKicad(const KicadImportRequest& request, const Console& cons
     const KicadImportResult result = importKicadFootprints(request);
     for (const std::string& line : result.messages) console.out << line << '\n';
     ExitStatus status = result.ok ? ExitStatus::Success : ExitStatus::Failure;
+    for (const auto& [file, note] : result.notes) console.error(file, note);
     for (const ImportProblem& problem : result.problems) {
         if (problem.file.empty()) {
             console.error(problem.what);

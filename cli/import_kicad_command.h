@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 /// What `cobble import kicad` is asked to do.
@@ -26,6 +27,8 @@ struct KicadImportRequest {
     /// Leave the mapping and the footprints' summaries out of the report: only what was written
     /// (or that nothing was) and the problems.
     bool quiet = false;
+    /// How long to wait for another program writing a library of the set.
+    double waitSeconds = kDefaultWriteWait;
     FootprintImportOptions footprint;
 };
 
@@ -43,6 +46,9 @@ struct KicadImportResult {
     std::vector<std::string> notFitted;
     /// Footprints refused, each as "NAME: reason".
     std::vector<std::string> refused;
+    /// What the user should know that is no refusal (an interrupted save left a backup of a
+    /// library; a save could not give the new file an attribute of the old), by file.
+    std::vector<std::pair<std::string, std::string>> notes;
 };
 
 /// Reads, names and converts the footprints (kicad/) and adds them to the library's set

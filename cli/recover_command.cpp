@@ -7,6 +7,11 @@
 #include <vector>
 
 ExitStatus runRecover(const RecoverOptions& options, const Console& console) {
+    // Something in the way that is no file is refused as by every command that writes.
+    if (const std::string refusal = recoveryRefusal(options.library); !refusal.empty()) {
+        console.error(options.library, refusal);
+        return ExitStatus::Failure;
+    }
     const std::vector<std::string> backups = interruptedBackups(options.library);
     if (backups.empty()) {
         console.out << options.library << ": no interrupted save left a backup of it\n";
@@ -16,13 +21,14 @@ ExitStatus runRecover(const RecoverOptions& options, const Console& console) {
     console.out << options.library << ": an interrupted save left " << backup
                 << ", which holds the library as it was before that save\n";
     if (options.restore) {
-        if (const SaveResult restored =
-                restoreBackup(options.library, backup, waitFor(options.waitSeconds));
-            !restored) {
+        const SaveResult restored =
+            restoreBackup(options.library, backup, waitFor(options.waitSeconds));
+        if (!restored) {
             console.error(options.library, restored.reason);
             return ExitStatus::Failure;
         }
         console.out << options.library << ": restored from the backup, which is removed\n";
+        if (!restored.note.empty()) console.error(options.library, restored.note);
     } else if (options.discard) {
         if (const SaveResult removed = dismissBackup(backup); !removed) {
             console.error(options.library, removed.reason);

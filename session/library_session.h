@@ -127,8 +127,9 @@ public:
     void unlock();
 
     /// Keeps `lock`, taken on the file at the path before the session read it, as if
-    /// `lockForWriting` had taken it.
-    void holdLock(std::unique_ptr<LibraryLock> lock) { lock_ = std::move(lock); }
+    /// `lockForWriting` had taken it. Sessions of a set locked together share one lock, which
+    /// is given back once none of them holds it.
+    void holdLock(std::shared_ptr<LibraryLock> lock) { lock_ = std::move(lock); }
 
     /// Writes the library to its path and marks it unchanged; on failure, when the session
     /// refuses to write, or when `questionBeforeSave` has something the user has not agreed to,
@@ -187,6 +188,6 @@ private:
     std::optional<FileStamp> claimedStamp_;
     /// What the last `questionBeforeSave` saw.
     std::optional<FileStamp> seenStamp_;
-    /// The lock taken by `lockForWriting`, if any.
-    std::unique_ptr<LibraryLock> lock_;
+    /// The lock taken by `lockForWriting` or given to `holdLock`, if any.
+    std::shared_ptr<LibraryLock> lock_;
 };

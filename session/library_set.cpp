@@ -5,7 +5,9 @@
 #include "name_rules.h"
 #include "open_for_writing.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -18,9 +20,46 @@ std::string splitLibraryPath(const std::string& library, int n) {
     return split.string();
 }
 
-LibrarySet::Opening LibrarySet::open(const std::string& path, bool mayGrow) {
+namespace {
+
+/// Whether anything at all is at `path`, a link that leads nowhere included.
+bool somethingAt(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+LibrarySet::Opening LibrarySet::open(const std::string& path, bool mayGrow,
+                                     std::chrono::milliseconds wait) {
     Opening result;
-    WritableLibrary first = openForWriting(path, true);
+    result.path = path;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    // The libraries of the set as they are now, locked together. Another writer of the set may
+    // have added one before it let us have the locks; then they are taken again with it.
+    std::vector<std::string> paths{path};
+    std::shared_ptr<LibraryLock> lock;
+    for (;;) {
+        while (mayGrow && somethingAt(splitLibraryPath(path, static_cast<int>(paths.size()) + 1))) {
+            paths.push_back(splitLibraryPath(path, static_cast<int>(paths.size()) + 1));
+        }
+        const auto left = std::max(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       deadline - std::chrono::steady_clock::now()),
+                                   std::chrono::milliseconds{0});
+        LockResult locked = LibraryLock::acquire(paths, left);
+        if (!locked) {
+            result.busy = locked.status == LockResult::Status::busy;
+            result.failure = std::move(locked.reason);
+            result.path = locked.path;
+            return result;
+        }
+        if (!mayGrow || !somethingAt(splitLibraryPath(path, static_cast<int>(paths.size()) + 1))) {
+            lock = std::move(locked.lock);
+            break;
+        }
+    }
+
+    WritableLibrary first = openLockedForWriting(path, true, lock);
     if (!first) {
         result.failure = std::move(first.failure);
         result.unreadable = first.unreadable;
@@ -29,14 +68,16 @@ LibrarySet::Opening LibrarySet::open(const std::string& path, bool mayGrow) {
     std::unique_ptr<LibrarySet> set(new LibrarySet);
     set->path_ = path;
     set->mayGrow_ = mayGrow;
-    set->members_.push_back({path, std::move(first.session), 0, first.created});
+    set->wait_ = wait;
+    set->members_.push_back(
+        {path, std::move(first.session), 0, first.created, false, std::move(first.note)});
     // The libraries a set grew into before hold names too: a name is refused whichever library
     // of the set holds it.
-    for (int n = 2; mayGrow; ++n) {
-        const std::string next = splitLibraryPath(path, n);
-        WritableLibrary opened = openForWriting(next, false);
+    for (std::size_t i = 1; i < paths.size(); ++i) {
+        WritableLibrary opened = openLockedForWriting(paths[i], false, lock);
         if (!opened) break;
-        set->members_.push_back({next, std::move(opened.session), 0, false});
+        set->members_.push_back(
+            {paths[i], std::move(opened.session), 0, false, false, std::move(opened.note)});
     }
     result.set = std::move(set);
     return result;
@@ -86,14 +127,15 @@ LibrarySet::Placement LibrarySet::place(const Component& component) {
         }
         if (current_ + 1 == members_.size()) {
             const std::string next = splitLibraryPath(path_, static_cast<int>(members_.size()) + 1);
-            WritableLibrary opened = openForWriting(next, true);
+            WritableLibrary opened = openForWriting(next, true, wait_);
             if (!opened) {
                 placement.outcome = Placement::Outcome::unopenable;
                 placement.path = next;
                 placement.failure = std::move(opened.failure);
                 return placement;
             }
-            members_.push_back({next, std::move(opened.session), 0, opened.created});
+            members_.push_back({next, std::move(opened.session), 0, opened.created, false,
+                                std::move(opened.note)});
         }
         ++current_;
     }
@@ -118,11 +160,11 @@ SaveResult LibrarySet::write(std::string& failedPath) {
     for (Member& member : members_) {
         if (member.added != 0) changed.push_back(member.session.get());
     }
-    SessionSave saved = LibrarySession::saveTogether(changed);
+    SessionSave saved = LibrarySession::saveTogether(changed, wait_);
     if (!saved) {
         failedPath = saved.path;
         return saved;
     }
     for (Member& member : members_) member.written = member.added != 0;
-    return SaveResult::success();
+    return saved;
 }

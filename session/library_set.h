@@ -3,6 +3,7 @@
 #include "file_io.h"
 #include "library_session.h"
 
+#include <chrono>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -29,6 +30,9 @@ public:
         bool created = false;
         /// The last `write` wrote it.
         bool written = false;
+        /// What the user should know about the file as it was opened (an interrupted save left
+        /// a backup of it), as a lower-case clause; else empty.
+        std::string note;
     };
 
     /// How a component fared.
@@ -54,7 +58,12 @@ public:
 
     /// Opens `path` for writing (created when missing) and, when `mayGrow`, the libraries
     /// LIB_2, LIB_3, ... already beside it, up to the first that is missing or no library.
-    static Opening open(const std::string& path, bool mayGrow);
+    /// Their locks are all taken first, at once and waiting up to `wait` in all, and held until
+    /// the set is written, so that the names of every library are read and checked with nobody
+    /// else writing any of them. A library the set grows into later is locked as it is opened,
+    /// waiting as long.
+    static Opening open(const std::string& path, bool mayGrow,
+                        std::chrono::milliseconds wait = kSaveLockWait);
 
     /// Every name the set holds, library by library.
     std::vector<std::string> names() const;
@@ -81,6 +90,7 @@ private:
 
     std::string path_;
     bool mayGrow_ = false;
+    std::chrono::milliseconds wait_ = kSaveLockWait;
     std::vector<Member> members_;
     std::size_t current_ = 0;
 };
@@ -89,6 +99,10 @@ struct LibrarySet::Opening {
     /// None when the first library may not be written; `failure` says why.
     std::unique_ptr<LibrarySet> set;
     std::string failure;
+    /// The library `failure` is about: the first, or one of the set another writer held.
+    std::string path;
+    /// Another writer held a library of the set for the whole wait.
+    bool busy = false;
     /// Whether that file could not be read at all, rather than read and found to be no library.
     bool unreadable = false;
 };

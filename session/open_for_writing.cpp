@@ -9,13 +9,19 @@
 
 WritableLibrary openForWriting(const std::string& path, bool createWhenMissing,
                                std::chrono::milliseconds wait) {
-    WritableLibrary result;
     LockResult locked = LibraryLock::acquire({path}, wait);
     if (!locked) {
+        WritableLibrary result;
         result.failure = std::move(locked.reason);
         result.busy = locked.status == LockResult::Status::busy;
         return result;
     }
+    return openLockedForWriting(path, createWhenMissing, std::move(locked.lock));
+}
+
+WritableLibrary openLockedForWriting(const std::string& path, bool createWhenMissing,
+                                     std::shared_ptr<LibraryLock> lock) {
+    WritableLibrary result;
     if (!interruptedBackups(path).empty()) {
         result.note = "an interrupted save left a backup of it; see `cobble recover " + path + "`";
     }
@@ -24,13 +30,13 @@ WritableLibrary openForWriting(const std::string& path, bool createWhenMissing,
         result.session = std::make_unique<LibrarySession>(LibrarySession::WritePolicy::anyFile);
         result.session->startEmpty();
         result.session->setPath(path);
-        result.session->holdLock(std::move(locked.lock));
+        result.session->holdLock(std::move(lock));
         result.created = true;
         return result;
     }
     auto session =
         std::make_unique<LibrarySession>(LibrarySession::WritePolicy::onlyOverLibraryFile);
-    session->holdLock(std::move(locked.lock));
+    session->holdLock(std::move(lock));
     PlainNameList names;
     if (!session->open(path, names)) {
         LibraryFileProblem problem = findLibraryFileProblem(path);

@@ -37,3 +37,8 @@ struct WritableLibrary {
 /// in between, so a change the writer reports is in the file.
 WritableLibrary openForWriting(const std::string& path, bool createWhenMissing,
                                std::chrono::milliseconds wait = kSaveLockWait);
+
+/// The same for a file whose lock the caller has taken already, together with others: the
+/// session shares `lock` and holds it until its save.
+WritableLibrary openLockedForWriting(const std::string& path, bool createWhenMissing,
+                                     std::shared_ptr<LibraryLock> lock);

@@ -216,3 +216,63 @@ TEST(BadInputAsUser, AFileWithoutReadPermissionIsReported) {
 }
 
 }  // namespace
+
+// A FIFO or a loop of links where a command writes is a target that cannot be written, refused
+// with status 1 by every command that writes (recover said there was nothing to recover and
+// succeeded), and nothing is written.
+TEST(BadInputInTheWay, EveryWriterRefusesAFifoOrALoopOfLinksWithOneStatus) {
+    for (const char* kind : {"fifo", "loop"}) {
+        TemporaryDirectory dir;
+        const fs::path good = dir / "GOOD.LIB";
+        fs::copy_file(samplesDir() / "IC.LIB", good);
+        const std::string text = (dir / "GOOD.txt").string();
+        const CobbleRun dumped = runCobble({"dump", good.string()});
+        ASSERT_EQ(dumped.status, 0);
+        writeFileBytes(text, std::vector<std::uint8_t>(dumped.out.begin(), dumped.out.end()));
+        const std::string footprint = (dir / "NEW.kicad_mod").string();
+        const std::string kicad =
+            "(footprint \"NEW\" (version 20211014) (generator pcbnew) (layer \"F.Cu\")\n"
+            "  (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\")))\n";
+        writeFileBytes(footprint, std::vector<std::uint8_t>(kicad.begin(), kicad.end()));
+        const auto inTheWay = [&](const fs::path& path) {
+            fs::create_directories(path.parent_path());
+            if (std::string(kind) == "fifo") {
+                ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+            } else {
+                fs::create_symlink(path.filename(), path);
+            }
+        };
+        const std::string target = (dir / "IN.LIB").string();
+        const std::vector<fs::path> inTheWayPaths{
+            target, dir / "pretty" / "GOOD.pretty" / "DIP8.kicad_mod",
+            dir / "pictures" / "DIP8.png", dir / "thumbnail.png"};
+        for (const fs::path& path : inTheWayPaths) inTheWay(path);
+        const auto before = snapshot(dir.path());
+        for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+                 {"copy", good.string(), "DIP8", "--to", target},
+                 {"delete", target, "DIP8"},
+                 {"build", text, "--to", target},
+                 {"import", "kicad", footprint, "--to", target},
+                 {"recover", target},
+                 {"recover", "--restore", target},
+                 {"export", "kicad", good.string(), "--out", (dir / "pretty").string()},
+                 {"render", good.string(), "DIP8", "--format", "png", "--out",
+                  (dir / "pictures").string()},
+                 {"thumbnail", good.string(), (dir / "thumbnail.png").string()}}) {
+            const CobbleRun run = runCobble(arguments);
+            EXPECT_EQ(run.status, 1) << kind << " " << arguments[0] << describe(run);
+        }
+        // An export writes the components it can; none is written over what is in the way.
+        auto after = snapshot(dir.path());
+        std::erase_if(after, [&](const auto& entry) {
+            return entry.first.find("/pretty/") != std::string::npos &&
+                   !before.contains(entry.first);
+        });
+        EXPECT_EQ(after, before) << kind;
+        for (const fs::path& path : inTheWayPaths) {
+            EXPECT_EQ(fs::symlink_status(path).type(),
+                      std::string(kind) == "fifo" ? fs::file_type::fifo : fs::file_type::symlink)
+                << path;
+        }
+    }
+}

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -76,9 +77,14 @@ TEST(ConcurrentWriters, AWriterGivesUpAfterItsWaitAndWritesNothing) {
     const LockResult held = LibraryLock::acquire({target}, {});
     ASSERT_TRUE(held);
     const std::string source = (samplesDir() / "IC.LIB").string();
+    const std::string footprint = (dir / "NEW.kicad_mod").string();
+    std::ofstream(footprint) << "(footprint \"NEW\" (version 20211014) (generator pcbnew)\n"
+                                "  (layer \"F.Cu\")\n"
+                                "  (pad \"1\" smd rect (at 0 0) (size 1 1) (layers \"F.Cu\")))\n";
     for (const auto& arguments : std::vector<std::vector<std::string>>{
              {"copy", source, "DIP8", "--to", target, "--wait", "0.2"},
-             {"delete", target, "ONE", "--wait", "0"}}) {
+             {"delete", target, "ONE", "--wait", "0"},
+             {"import", "kicad", "-q", footprint, "--to", target, "--split", "--wait", "0.3"}}) {
         const CobbleRun run = runCobble(arguments);
         EXPECT_EQ(run.status, 1) << describe(run);
         EXPECT_EQ(run.err, "cobble: " + target + ": another program is writing it (waited " +

@@ -3,10 +3,12 @@
 #include "component.h"
 #include "library.h"
 #include "library_file_builder.h"
+#include "library_lock.h"
 #include "primitive_factory.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -94,6 +96,33 @@ TEST(LibrarySet, WritesEveryLibraryOrNone) {
     EXPECT_EQ(readFileBytes(tmp / "PARTS_2.LIB"),
               (std::vector<std::uint8_t>{'n', 'o', 't', 'e', 's'}));
     for (const auto& member : set.members()) EXPECT_FALSE(member.written) << member.path;
+}
+
+// Each library of the set was locked as it was opened, and one another writer held was left out
+// of the set, so its names went unchecked: a duplicate of LATE was accepted. The whole set is
+// locked at once, and a library that stays busy stops the opening.
+TEST(LibrarySet, IsLockedWholeBeforeAnyLibraryIsRead) {
+    TemporaryDirectory tmp;
+    const std::string lib = (tmp / "PARTS.LIB").string();
+    const std::string second = (tmp / "PARTS_2.LIB").string();
+    writeLibrary(lib, fullLibrary("C0"));
+    writeLibrary(second, {"LATE"});
+    {
+        const LockResult held = LibraryLock::acquire({second}, {});
+        ASSERT_TRUE(held);
+        const LibrarySet::Opening busy = LibrarySet::open(lib, true, std::chrono::milliseconds{50});
+        EXPECT_FALSE(busy.set);
+        EXPECT_TRUE(busy.busy);
+        EXPECT_EQ(busy.path, second);
+        EXPECT_EQ(busy.failure, "another program is writing it (waited 0.05 s)");
+    }
+    LibrarySet::Opening opening = LibrarySet::open(lib, true, std::chrono::milliseconds{50});
+    ASSERT_TRUE(opening.set) << opening.failure;
+    ASSERT_EQ(opening.set->members().size(), 2u);
+    // Held by the set, so another writer of either library waits for it.
+    EXPECT_EQ(LibraryLock::acquire({lib}, {}).status, LockResult::Status::busy);
+    EXPECT_EQ(LibraryLock::acquire({second}, {}).status, LockResult::Status::busy);
+    EXPECT_EQ(opening.set->place(*componentNamed("LATE")).outcome, Outcome::duplicate);
 }
 
 }  // namespace
