@@ -19,6 +19,7 @@
 #include "lamp_images.h"
 #include "library.h"
 #include "library_file_scan.h"
+#include "library_recovery.h"
 #include "samples_directory.h"
 #include "sorted_list_box.h"
 #include "status_light.h"
@@ -44,6 +45,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -65,6 +67,9 @@ const char* const kBusyQuestion = "Another program is writing %1.\n\nTry again?"
 constexpr std::chrono::milliseconds kLockWait{1500};
 const char* const kChangedSinceSavedQuestion =
     "%1 was changed by another program since it was last saved.\n\nReplace it?";
+const char* const kBackupQuestion =
+    "A save of %1 was interrupted, so the file may be incomplete. A backup beside it holds the "
+    "library as it was before that save.\n\nRestore the library from the backup?";
 
 std::string toPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString fromPath(const std::string& path) {
@@ -447,7 +452,16 @@ LibraryManagerDialog::SaveOutcome LibraryManagerDialog::writeSession(LibrarySess
         // No leaves the file as it is and the library marked changed, so it is offered again.
         if (!mayWriteOver(session)) return SaveOutcome::notWritten;
         const SessionSave result = session.save(kLockWait);
-        if (result) return SaveOutcome::saved;
+        if (result) {
+            // Saved, but without something the old file had (a user attribute the system
+            // refused): the user should know.
+            if (!result.note.empty()) {
+                dialogs_.inform(this, tr("%1 was saved.").arg(fileNameOf(session.path())) +
+                                          QStringLiteral("\n\n") +
+                                          QString::fromStdString(result.note));
+            }
+            return SaveOutcome::saved;
+        }
         // A change the save found with the lock held is asked about like any other.
         if (result.changed) continue;
         if (result.busy) {
@@ -462,6 +476,21 @@ LibraryManagerDialog::SaveOutcome LibraryManagerDialog::writeSession(LibrarySess
                                               result.path.empty() ? session.path() : result.path));
         return SaveOutcome::failed;
     }
+}
+
+void LibraryManagerDialog::offerBackupOf(const std::string& path) {
+    const std::optional<std::string> backup = backupToOffer(path);
+    if (!backup) return;
+    const BackupChoice choice =
+        dialogs_.askAboutBackup(this, QString::fromLatin1(kBackupQuestion).arg(fileNameOf(path)));
+    const SaveResult settled = settleBackup(path, *backup, choice, kLockWait);
+    if (settled) return;
+    // What is there is opened all the same, and the backup is offered again next time.
+    dialogs_.reportFailure(
+        this, (choice == BackupChoice::restore ? tr("The backup of %1 was not restored.")
+                                               : tr("The backup of %1 was not removed."))
+                      .arg(fileNameOf(path)) +
+                  QStringLiteral("\n\n") + QString::fromStdString(settled.reason));
 }
 
 void LibraryManagerDialog::releaseLibraryOf(const LibrarySession& session) {
@@ -509,6 +538,9 @@ void LibraryManagerDialog::openStartFile(const std::string& path) {
     }
     const std::size_t slash = absolute.rfind('/');
     const std::string name = absolute.substr(slash + 1);
+    // Before the file is looked at: a save that was interrupted may have left it too short to
+    // read as a library.
+    offerBackupOf(absolute);
     const std::string problem = libraryFileProblem(absolute);
     if (std::filesystem::is_directory(absolute.substr(0, slash + 1), error)) {
         listLibraryFiles(absolute.substr(0, slash + 1));
@@ -539,6 +571,9 @@ void LibraryManagerDialog::openSelectedFile() {
         source_.setPath(sourceDirectory_ + kNoLibraryFiles);
         return;
     }
+    // "Update Library" writes the file back, so a backup an interrupted save left is offered
+    // before the file is read.
+    offerBackupOf(sourceDirectory_ + name);
     source_.open(sourceDirectory_ + name, *sourceList_);
 }
 
@@ -589,6 +624,7 @@ void LibraryManagerDialog::loadDestination() {
     if (chooseDestinationFile().isEmpty()) return;
     destinationNameField_->setText(destinationName());
     releaseLibraryOf(destination_);
+    offerBackupOf(destination_.path());
     // A file that does not exist yet gives an empty library, which is how a new one is started.
     destination_.open(destination_.path(), *destinationList_);
 }

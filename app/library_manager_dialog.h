@@ -91,6 +91,9 @@ private:
     /// Saves `session` once the user agrees to what it would write over; a failure is shown
     /// with `whatFailed` and the reason.
     SaveOutcome writeSession(LibrarySession& session, const QString& whatFailed);
+    /// Before the library at `path` is opened to be changed: offers the backup that an
+    /// interrupted save of it left, if any, and does what the user chose.
+    void offerBackupOf(const std::string& path);
     /// Lets the viewer drop any component of the library `session` is about to replace or free.
     void releaseLibraryOf(const LibrarySession& session);
 

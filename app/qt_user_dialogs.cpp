@@ -12,6 +12,7 @@
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTreeView>
 
@@ -85,6 +86,21 @@ bool QtUserDialogs::askYesNoDefaultNo(QWidget* owner, const QString& text) {
     box.setDefaultButton(QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+BackupChoice QtUserDialogs::askAboutBackup(QWidget* owner, const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(), text,
+                    QMessageBox::NoButton, owner);
+    QPushButton* restore = box.addButton(QObject::tr("&Restore"), QMessageBox::AcceptRole);
+    QPushButton* discard =
+        box.addButton(QObject::tr("&Discard Backup"), QMessageBox::DestructiveRole);
+    QPushButton* later = box.addButton(QObject::tr("&Later"), QMessageBox::RejectRole);
+    box.setDefaultButton(later);
+    box.setEscapeButton(later);
+    box.exec();
+    if (box.clickedButton() == restore) return BackupChoice::restore;
+    if (box.clickedButton() == discard) return BackupChoice::discard;
+    return BackupChoice::keep;
 }
 
 void QtUserDialogs::reportFailure(QWidget* owner, const QString& text) {

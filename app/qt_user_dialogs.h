@@ -8,6 +8,7 @@ class QtUserDialogs final : public UserDialogs {
 public:
     bool askYesNo(QWidget* owner, const QString& text) override;
     bool askYesNoDefaultNo(QWidget* owner, const QString& text) override;
+    BackupChoice askAboutBackup(QWidget* owner, const QString& text) override;
     void reportFailure(QWidget* owner, const QString& text) override;
     QString chooseFileInDirectory(QWidget* owner, const QString& startDirectory) override;
     QString chooseLibraryFile(QWidget* owner, const QString& startDirectory) override;

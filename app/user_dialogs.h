@@ -1,5 +1,7 @@
 #pragma once
 
+#include "library_recovery.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +19,11 @@ public:
     /// The same question with No as the default button, for a Yes that destroys something (a
     /// file written over): Enter alone never agrees to it.
     virtual bool askYesNoDefaultNo(QWidget* owner, const QString& text) = 0;
+
+    /// Asks what to do with the backup an interrupted save left: restore it, discard it, or keep
+    /// it for later. Keeping it is the default button and Escape, since it is the one answer
+    /// that neither replaces the library nor deletes the backup.
+    virtual BackupChoice askAboutBackup(QWidget* owner, const QString& text) = 0;
 
     /// Tells the user that something failed and why; returns once the user has read it.
     virtual void reportFailure(QWidget* owner, const QString& text) = 0;

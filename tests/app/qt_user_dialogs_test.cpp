@@ -15,6 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+#include <vector>
+
 namespace {
 
 /// The names the file dialog lists once it has read its folder.
@@ -137,5 +141,55 @@ TEST(QtUserDialogs, EnterAndEscapeBothAnswerNoToAQuestionThatDefaultsToNo) {
         EXPECT_FALSE(dialogs.askYesNoDefaultNo(nullptr, QStringLiteral("X already exists.")))
             << key;
         EXPECT_EQ(defaultText.remove(QLatin1Char('&')), "No");
+    }
+}
+
+namespace {
+
+/// Answers the next message box with `answer`, noting the text of its default button.
+void answerNextBox(const std::function<void(QMessageBox&)>& answer, QString& defaultText) {
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, answer, &defaultText] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        timer->stop();
+        timer->deleteLater();
+        if (box->defaultButton()) defaultText = box->defaultButton()->text().remove('&');
+        answer(*box);
+    });
+    timer->start();
+}
+
+}  // namespace
+
+// Neither replacing the library nor deleting the backup may be what Enter or Escape does; each
+// button gives its own answer.
+TEST(QtUserDialogs, ABackupIsKeptByEnterAndEscapeAndEachButtonGivesItsChoice) {
+    const auto keyPress = [](Qt::Key key) {
+        return [key](QMessageBox& box) { QTest::keyClick(&box, key); };
+    };
+    const auto buttonClick = [](const char* text) {
+        return [text](QMessageBox& box) {
+            for (QAbstractButton* button : box.buttons()) {
+                if (button->text().remove('&') == QLatin1String(text)) button->click();
+            }
+        };
+    };
+    const std::vector<std::pair<std::function<void(QMessageBox&)>, BackupChoice>> answers{
+        {keyPress(Qt::Key_Return), BackupChoice::keep},
+        {keyPress(Qt::Key_Escape), BackupChoice::keep},
+        {buttonClick("Restore"), BackupChoice::restore},
+        {buttonClick("Discard Backup"), BackupChoice::discard},
+        {buttonClick("Later"), BackupChoice::keep},
+    };
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        QString defaultText;
+        answerNextBox(answers[i].first, defaultText);
+        QtUserDialogs dialogs;
+        EXPECT_EQ(dialogs.askAboutBackup(nullptr, QStringLiteral("A save was interrupted.")),
+                  answers[i].second)
+            << "answer " << i;
+        EXPECT_EQ(defaultText, "Later");
     }
 }

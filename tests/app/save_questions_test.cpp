@@ -1,4 +1,5 @@
 #include "library_lock.h"
+#include "refused_attributes.h"
 #include "window_fixture.h"
 
 #include <string>
@@ -291,4 +292,18 @@ TEST_F(SaveQuestionTest, AFileAnotherProgramIsWritingAsksToTryAgain) {
     click("updateButton");
     EXPECT_EQ(dialogs.questions.size(), 1);
     EXPECT_EQ(namesInLibrary(folder / "A.LIB"), std::vector<std::string>{"TWO"});
+}
+
+// The save succeeded without a user attribute of the old file, and the window said nothing.
+TEST_F(SaveQuestionTest, ASaveThatCouldNotKeepAnAttributeSaysSoAfterSaving) {
+    if (!giveLargeAttribute(folder / "A.LIB")) GTEST_SKIP() << "no user attributes here";
+    const RefusedAttributes refused;
+    click("updateButton");
+    if (!RefusedAttributes::filled()) GTEST_SKIP() << "no limit to a file's attributes here";
+    EXPECT_TRUE(dialogs.failures.isEmpty());
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].startsWith("A.LIB was saved.\n\nThe new "))
+        << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(dialogs.messages[0].contains("user.large")) << dialogs.messages[0].toStdString();
+    EXPECT_FALSE(window->sourceModified());
 }

@@ -32,6 +32,17 @@ public:
         return askYesNo(owner, text);
     }
 
+    BackupChoice askAboutBackup(QWidget*, const QString& text) override {
+        backupQuestions.append(text);
+        if (backupChoices.empty()) {
+            ADD_FAILURE() << "unexpected question about a backup: " << text.toStdString();
+            return BackupChoice::keep;
+        }
+        const BackupChoice choice = backupChoices.front();
+        backupChoices.pop_front();
+        return choice;
+    }
+
     void reportFailure(QWidget*, const QString& text) override { failures.append(text); }
 
     QString chooseFileInDirectory(QWidget*, const QString& startDirectory) override {
@@ -62,12 +73,15 @@ public:
     std::function<void()> whileAsking;
     /// Yes is true; each question takes the next answer.
     std::deque<bool> answers;
+    /// Each question about a backup takes the next choice.
+    std::deque<BackupChoice> backupChoices;
     /// Each file dialog takes the next path; an empty one cancels.
     std::deque<QString> files;
 
     QStringList questions;
     /// The questions among them asked with No as the default button.
     QStringList defaultNoQuestions;
+    QStringList backupQuestions;
     QStringList failures;
     QStringList messages;
     QStringList writeTitles;
