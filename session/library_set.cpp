@@ -49,7 +49,7 @@ LibrarySet::Opening LibrarySet::open(const std::string& path, bool mayGrow,
         LockResult locked = LibraryLock::acquire(paths, left);
         if (!locked) {
             result.busy = locked.status == LockResult::Status::busy;
-            result.failure = std::move(locked.reason);
+            result.failure = result.busy ? busyReason(wait) : std::move(locked.reason);
             result.path = locked.path;
             return result;
         }

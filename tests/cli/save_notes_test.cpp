@@ -101,7 +101,8 @@ TEST_P(SaveNote, IsPrintedOnceAsAnErrorLineAndTheCommandSucceeds) {
 
     const std::string errors = err.str();
     EXPECT_EQ(status, ExitStatus::Success) << out.str() << errors;
-    const std::string prefix = "cobble: " + target.string() + ": the new \"";
+    const std::string prefix =
+        "cobble: " + target.string() + ": the new file lacks the extended attribute user.large";
     EXPECT_EQ(errors.rfind(prefix, 0), 0u) << errors;
     EXPECT_NE(errors.find("user.large"), std::string::npos) << errors;
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
