@@ -456,9 +456,9 @@ LibraryManagerDialog::SaveOutcome LibraryManagerDialog::writeSession(LibrarySess
             // Saved, but without something the old file had (a user attribute the system
             // refused): the user should know.
             if (!result.note.empty()) {
-                dialogs_.inform(this, tr("%1 was saved.").arg(fileNameOf(session.path())) +
-                                          QStringLiteral("\n\n") +
-                                          QString::fromStdString(result.note));
+                dialogs_.inform(this,
+                                failureMessage(tr("%1 was saved.").arg(fileNameOf(session.path())),
+                                               result.note, session.path()));
             }
             return SaveOutcome::saved;
         }
@@ -486,11 +486,11 @@ void LibraryManagerDialog::offerBackupOf(const std::string& path) {
     const SaveResult settled = settleBackup(path, *backup, choice, kLockWait);
     if (settled) return;
     // What is there is opened all the same, and the backup is offered again next time.
-    dialogs_.reportFailure(
-        this, (choice == BackupChoice::restore ? tr("The backup of %1 was not restored.")
-                                               : tr("The backup of %1 was not removed."))
-                      .arg(fileNameOf(path)) +
-                  QStringLiteral("\n\n") + QString::fromStdString(settled.reason));
+    const QString whatFailed = choice == BackupChoice::restore
+                                   ? tr("The backup of %1 was not restored.")
+                                   : tr("The backup of %1 was not removed.");
+    dialogs_.reportFailure(this,
+                           failureMessage(whatFailed.arg(fileNameOf(path)), settled.reason, path));
 }
 
 void LibraryManagerDialog::releaseLibraryOf(const LibrarySession& session) {

@@ -302,7 +302,9 @@ TEST_F(SaveQuestionTest, ASaveThatCouldNotKeepAnAttributeSaysSoAfterSaving) {
     if (!RefusedAttributes::filled()) GTEST_SKIP() << "no limit to a file's attributes here";
     EXPECT_TRUE(dialogs.failures.isEmpty());
     ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages[0].startsWith("A.LIB was saved.\n\nThe new "))
+    EXPECT_TRUE(dialogs.messages[0].startsWith("A.LIB was saved.\n\n" +
+                                               toQString(folder / "A.LIB") +
+                                               ": the new file lacks the extended attribute "))
         << dialogs.messages[0].toStdString();
     EXPECT_TRUE(dialogs.messages[0].contains("user.large")) << dialogs.messages[0].toStdString();
     EXPECT_FALSE(window->sourceModified());
