@@ -1,5 +1,6 @@
 #include "check_command.h"
 
+#include "file_io.h"
 #include "json_output.h"
 #include "library_check.h"
 #include "library_format.h"
@@ -8,6 +9,8 @@
 #include "ordered_work.h"
 
 #include <memory>
+#include <optional>
+#include <span>
 #include <sys/stat.h>
 
 namespace {
@@ -41,12 +44,22 @@ void noteBytesBeyondReach(const std::string& path, LibraryCheckReport& report) {
 
 CheckedFile checkFile(const std::string& path) {
     CheckedFile checked{path, {}, {}};
-    FileRead file = readWholeFile(path);
-    if (!file.ok) {
-        checked.error = file.failure.reason;
-        return checked;
+    // The bytes are only needed while the file is checked, so each thread reads every file it
+    // checks into the same buffer; standard input, and a file that cannot be read, go the
+    // general way, which also says why.
+    thread_local std::vector<std::uint8_t> buffer;
+    std::optional<std::span<const std::uint8_t>> image;
+    if (path != kStandardInput) image = readFilePrefixInto(path, kMaxUsefulFileSize, buffer);
+    FileRead file;
+    if (!image) {
+        file = readWholeFile(path);
+        if (!file.ok) {
+            checked.error = file.failure.reason;
+            return checked;
+        }
+        image = file.bytes;
     }
-    checked.report = checkLibraryImage(file.bytes);
+    checked.report = checkLibraryImage(*image);
     noteBytesBeyondReach(path, checked.report);
     return checked;
 }
