@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <utility>
@@ -20,7 +21,22 @@ struct Floor {
     std::function<void()> run;
 };
 
-inline double secondsOf(const std::function<void()>& work) {
+/// Which clock times a side: the wall clock, or for work done on the calling thread alone the
+/// thread's processor time, which other processes on a busy machine do not stretch.
+enum class PairedClock { Wall, ThreadCpu };
+
+inline double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+inline double secondsOf(const std::function<void()>& work, PairedClock clock = PairedClock::Wall) {
+    if (clock == PairedClock::ThreadCpu) {
+        const double start = threadCpuSeconds();
+        work();
+        return threadCpuSeconds() - start;
+    }
     const auto start = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -35,12 +51,13 @@ inline double median(std::vector<double> values) {
 
 /// Register with UseManualTime(). `product` and each floor must do the same amount of work.
 inline void timeAgainstFloors(benchmark::State& state, const std::function<void()>& product,
-                              const std::vector<Floor>& floors) {
+                              const std::vector<Floor>& floors,
+                              PairedClock clock = PairedClock::Wall) {
     std::vector<std::vector<double>> ratios(floors.size());
     for (auto _ : state) {
         std::vector<double> floorTimes;
-        for (const Floor& floor : floors) floorTimes.push_back(secondsOf(floor.run));
-        const double productTime = secondsOf(product);
+        for (const Floor& floor : floors) floorTimes.push_back(secondsOf(floor.run, clock));
+        const double productTime = secondsOf(product, clock);
         for (std::size_t i = 0; i < floors.size(); ++i) {
             ratios[i].push_back(productTime / std::max(floorTimes[i], 1e-9));
         }
