@@ -105,11 +105,8 @@ void ExportActions::update(const Component* shown, int pictureWidth, int picture
     pictureHeight_ = pictureHeight;
     exportComponent_->setEnabled(shown != nullptr);
     savePicture_->setEnabled(shown != nullptr);
-    auto hasComponents = [](const LibrarySession& session) {
-        return session.library() && session.library()->size() > 0;
-    };
-    exportSource_->setEnabled(hasComponents(source_));
-    exportDestination_->setEnabled(hasComponents(destination_));
+    exportSource_->setEnabled(source_.componentCount() > 0);
+    exportDestination_->setEnabled(destination_.componentCount() > 0);
 }
 
 QString ExportActions::startFolder() const {

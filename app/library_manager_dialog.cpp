@@ -297,14 +297,16 @@ QString LibraryManagerDialog::destinationPath() const { return fromPath(destinat
 QString LibraryManagerDialog::destinationName() const { return fromPath(destination_.fileName()); }
 
 void LibraryManagerDialog::refreshControls() {
-    setTextIfChanged(sourceCountField_, QString::number(sourceList_->count()));
-    setTextIfChanged(destinationCountField_, QString::number(destinationList_->count()));
+    // The lists show the sessions' libraries, entry for component, so their counts are the
+    // libraries' sizes.
+    setTextIfChanged(sourceCountField_, QString::number(source_.componentCount()));
+    setTextIfChanged(destinationCountField_, QString::number(destination_.componentCount()));
     const bool sourceSelected = sourceList_->selectedRow() >= 0;
     setEnabledIfChanged(deleteSourceButton_, sourceSelected);
     setEnabledIfChanged(copyButton_, sourceSelected && copyAllowed_);
     setEnabledIfChanged(updateButton_, !source_.path().empty());
     setEnabledIfChanged(deleteDestinationButton_, destinationList_->selectedRow() >= 0);
-    setEnabledIfChanged(clearButton_, destinationList_->count() > 0);
+    setEnabledIfChanged(clearButton_, destination_.componentCount() > 0);
     emit controlsRefreshed();
 }
 
@@ -648,7 +650,7 @@ LibraryManagerDialog::SaveOutcome LibraryManagerDialog::saveDestination() {
 }
 
 void LibraryManagerDialog::clearDestination() {
-    if (destinationList_->count() == 0) return;
+    if (destination_.componentCount() == 0) return;
     if (!dialogs_.askYesNo(this, QString::fromLatin1(kClearQuestion))) return;
     resetDestination();
 }

@@ -38,7 +38,6 @@ namespace fs = std::filesystem;
 /// 200 components of 12 primitives, 73,616 bytes: a full library of the usual kind.
 std::vector<std::uint8_t> fullLibraryImage() {
     Library library;
-    PlainNameList names;
     for (int c = 0; c < 200; ++c) {
         Component component(makeEntry("PART" + std::to_string(c)));
         for (int i = 0; i < 8; ++i) {
@@ -48,7 +47,7 @@ std::vector<std::uint8_t> fullLibraryImage() {
         component.addPrimitive(makeTrack(7, 700, 0, 700, 300, 10));
         component.addPrimitive(makeArc(7, 0, 150, 40, 3, 10));
         component.addPrimitive(makeString(7, 0, 400, 60, 8, 0, "U?"));
-        library.addCopy(component, names);
+        library.addCopy(component);
     }
     std::vector<std::uint8_t> image;
     library.buildImage(image);
@@ -112,8 +111,7 @@ void loadAll(benchmark::State& state, const std::vector<std::string>& files) {
     for (auto _ : state) {
         for (const std::string& file : files) {
             Library library;
-            PlainNameList names;
-            benchmark::DoNotOptimize(library.load(file, names));
+            benchmark::DoNotOptimize(library.load(file));
         }
     }
     state.counters["files"] = static_cast<double>(files.size());
@@ -149,8 +147,7 @@ void checkAgainstFloors(benchmark::State& state) {
          {"vs_load", [&] {
               for (const std::string& file : files) {
                   Library library;
-                  PlainNameList names;
-                  benchmark::DoNotOptimize(library.load(file, names));
+                  benchmark::DoNotOptimize(library.load(file));
               }
           }}});
     state.counters["files"] = static_cast<double>(files.size());
@@ -206,8 +203,7 @@ void thumbnailBesideLoad(benchmark::State& state, const std::vector<std::string>
             const double before = threadSeconds();
             {
                 Library library;
-                PlainNameList names;
-                benchmark::DoNotOptimize(library.load(file, names));
+                benchmark::DoNotOptimize(library.load(file));
             }
             const double middle = threadSeconds();
             options.library = file;

@@ -33,7 +33,6 @@ namespace fs = std::filesystem;
 // 200 components of 162 records each: the last starts at record 401 + 199 x 162 = 32,639.
 std::unique_ptr<Library> fullLibrary() {
     auto library = std::make_unique<Library>();
-    PlainNameList names;
     for (int c = 0; c < 200; ++c) {
         Component component(makeEntry("PART" + std::to_string(c)));
         for (int i = 0; i < 40; ++i)
@@ -46,7 +45,7 @@ std::unique_ptr<Library> fullLibrary() {
             component.addPrimitive(makeVia(kMultiLayer, i * 50, 100, 40, 20));
             component.addPrimitive(makeFill(1, i, i, i + 100, i + 100));
         }
-        library->addCopy(component, names);
+        library->addCopy(component);
     }
     return library;
 }
@@ -92,8 +91,7 @@ void rawRead(benchmark::State& state) {
 void load(benchmark::State& state) {
     for (auto _ : state) {
         Library library;
-        PlainNameList names;
-        library.load(files().source.string(), names);
+        library.load(files().source.string());
         benchmark::DoNotOptimize(library.size());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * files().bytes.size()));
@@ -125,8 +123,7 @@ void rawWriteDurable(benchmark::State& state) {
 
 void save(benchmark::State& state) {
     Library library;
-    PlainNameList names;
-    library.load(files().source.string(), names);
+    library.load(files().source.string());
     for (auto _ : state) {
         benchmark::DoNotOptimize(library.save(files().target.string()).saved);
     }
@@ -275,8 +272,7 @@ void loadAgainstFloors(benchmark::State& state) {
     {
         // The floor must give the same boxes as the load, or it is not doing the same work.
         Library library;
-        PlainNameList names;
-        library.load(source.string(), names);
+        library.load(source.string());
         const auto plain = minimalDecode(readAll(source));
         bool same = plain.size() == library.size();
         for (std::size_t i = 0; same && i < plain.size(); ++i) {
@@ -293,8 +289,7 @@ void loadAgainstFloors(benchmark::State& state) {
         state,
         [&] {
             Library library;
-            PlainNameList names;
-            library.load(source.string(), names);
+            library.load(source.string());
             benchmark::DoNotOptimize(library.size());
         },
         {{"vs_read", [&] { benchmark::DoNotOptimize(readAll(source).size()); }},
@@ -320,8 +315,7 @@ void safeWrite(const fs::path& target, const std::vector<std::uint8_t>& bytes) {
 
 void saveAgainstSafeWrite(benchmark::State& state) {
     Library library;
-    PlainNameList names;
-    library.load(files().source.string(), names);
+    library.load(files().source.string());
     const fs::path saved = files().crowded / "LIB1.LIB";
     const fs::path written = files().crowded / "LIB2.LIB";
     timeAgainstFloors(state, [&] { benchmark::DoNotOptimize(library.save(saved.string()).saved); },
@@ -330,8 +324,7 @@ void saveAgainstSafeWrite(benchmark::State& state) {
 
 void buildImage(benchmark::State& state) {
     Library library;
-    PlainNameList names;
-    library.load(files().source.string(), names);
+    library.load(files().source.string());
     std::vector<std::uint8_t> image;
     for (auto _ : state) {
         benchmark::DoNotOptimize(library.buildImage(image).saved);
@@ -369,8 +362,7 @@ std::vector<NamedImage> checkedImages() {
 void loadImage(benchmark::State& state, const std::vector<std::uint8_t>* image) {
     for (auto _ : state) {
         Library library;
-        PlainNameList names;
-        library.loadImage(*image, names);
+        library.loadImage(*image);
         benchmark::DoNotOptimize(library.size());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * image->size()));
@@ -392,8 +384,7 @@ void checkImage(benchmark::State& state, const std::vector<std::uint8_t>* image)
         const double before = threadSeconds();
         {
             Library library;
-            PlainNameList names;
-            library.loadImage(*image, names);
+            library.loadImage(*image);
             benchmark::DoNotOptimize(library.size());
         }
         const double loaded = threadSeconds();

@@ -26,8 +26,7 @@ struct Shared {
     Shared() {
         for (const char* name : {"KC_CONN", "KC_DIP", "KC_SOT"}) {
             auto library = std::make_unique<Library>();
-            PlainNameList names;
-            if (!library->load(std::string(SHARED_LIBRARIES_DIR) + "/" + name + ".LIB", names)) {
+            if (!library->load(std::string(SHARED_LIBRARIES_DIR) + "/" + name + ".LIB")) {
                 continue;
             }
             components += library->size();

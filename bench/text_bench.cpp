@@ -27,7 +27,6 @@ namespace fs = std::filesystem;
 /// 200 components of 12 primitives: a full library of the usual kind.
 void writeFullLibrary(const fs::path& path) {
     Library library;
-    PlainNameList names;
     for (int c = 0; c < 200; ++c) {
         Component component(makeEntry("PART" + std::to_string(c)));
         for (int i = 0; i < 8; ++i) {
@@ -37,7 +36,7 @@ void writeFullLibrary(const fs::path& path) {
         component.addPrimitive(makeTrack(7, 700, 0, 700, 300, 10));
         component.addPrimitive(makeArc(7, 0, 150, 40, 3, 10));
         component.addPrimitive(makeString(7, 0, 400, 60, 8, 0, "U?"));
-        library.addCopy(component, names);
+        library.addCopy(component);
     }
     library.save(path.string());
 }
@@ -91,8 +90,7 @@ double threadSeconds() {
 /// writes one does.
 void loadAndSave(const fs::path& library, const fs::path& target) {
     Library loaded;
-    PlainNameList names;
-    loaded.load(library.string(), names);
+    loaded.load(library.string());
     benchmark::DoNotOptimize(loaded.save(target.string()).saved);
 }
 

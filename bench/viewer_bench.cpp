@@ -38,8 +38,7 @@ std::unique_ptr<Component> largestSample() {
     for (const auto& file : std::filesystem::directory_iterator(dir)) {
         if (file.path().extension() != ".LIB") continue;
         Library library;
-        PlainNameList names;
-        library.load(file.path().string(), names);
+        library.load(file.path().string());
         for (const auto& component : library.components()) {
             if (!largest || component->primitiveCount() > largest->primitiveCount()) {
                 largest = component->clone();

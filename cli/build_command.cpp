@@ -29,10 +29,9 @@ ExitStatus runBuild(const BuildOptions& options, const Console& console) {
             session.remove(session.library()->components().front().get());
         }
     }
-    PlainNameList names;
     for (const TextComponent& read : text.text.components) {
         const Component& component = *read.component;
-        const CopyVerdict verdict = session.copyIn(component, names);
+        const CopyVerdict verdict = session.copyIn(component);
         if (verdict != CopyVerdict::allowed) {
             console.error(options.library, "cannot add \"" + nameForText(component.displayName()) +
                                                "\" (" + options.text + ", line " +

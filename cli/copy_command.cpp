@@ -45,9 +45,8 @@ ExitStatus runCopy(const CopyOptions& options, const Console& console) {
     }
     if (!destination.note.empty()) console.error(options.destination, destination.note);
     LibrarySession& session = *destination.session;
-    PlainNameList names;
     for (const Component* component : chosen) {
-        const CopyVerdict verdict = session.copyIn(*component, names);
+        const CopyVerdict verdict = session.copyIn(*component);
         if (verdict != CopyVerdict::allowed) {
             console.error(options.destination, "cannot copy " + quoted(component->displayName()) +
                                                    ": " + copyRefusal(verdict));

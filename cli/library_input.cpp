@@ -117,8 +117,7 @@ LibraryRead readLibraryFile(const std::string& path) {
     auto loaded = std::make_unique<LoadedLibrary>();
     loaded->path = path;
     loaded->image = std::move(file.bytes);
-    PlainNameList names;
-    loaded->library.loadImage(loaded->image, names);
+    loaded->library.loadImage(loaded->image);
     // The loader takes every slot whose entry lies whole in the file and is not marked empty,
     // and puts each at the head, so the list runs from the last such slot to the first.
     for (std::size_t slot = 0; slot < kSlotCount; ++slot) {

@@ -96,8 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(firstImage.size() == kRecordAreaOffset + first.totalRecordBytes(), "image size");
 
     Library second;
-    PlainNameList secondNames;
-    second.loadImage(firstImage, secondNames);
+    second.loadImage(firstImage);
     require(second.size() == first.size(), "component count");
     for (std::size_t i = 0; i < first.size(); ++i) {
         const Component& a = *first.components()[i];
@@ -112,8 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The reversed order can push a later component's start past the 16-bit index.
     if (!second.buildImage(secondImage)) return 0;
     Library third;
-    PlainNameList thirdNames;
-    third.loadImage(secondImage, thirdNames);
+    third.loadImage(secondImage);
     std::vector<std::uint8_t> thirdImage;
     require(static_cast<bool>(third.buildImage(thirdImage)), "third save");
     require(thirdImage == firstImage, "two round trips restore the first image");

@@ -34,8 +34,7 @@ std::vector<const Component*> componentsOf(const LibraryTextRead& read) {
 /// The text of the components of `read`, as a library holding them gives it.
 std::string textOf(const LibraryTextRead& read) {
     Library library;
-    PlainNameList names;
-    for (const auto& c : read.components) library.addCopy(*c.component, names);
+    for (const auto& c : read.components) library.addCopy(*c.component);
     return libraryText(library);
 }
 
@@ -60,8 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::span<const std::uint8_t> image(data, size);
     if (hasLibrarySignature(image)) {
         Library loaded;
-        PlainNameList names;
-        loaded.loadImage(image, names);
+        loaded.loadImage(image);
         const LibraryTextRead text =
             readLibraryText(libraryText(loaded, loaderRepairs(loaded, image)));
         require(static_cast<bool>(text), "the text of a library reads");

@@ -8,21 +8,33 @@
 #include <array>
 #include <cstring>
 
-bool Library::load(const std::string& path, NameList& names) {
+bool Library::load(const std::string& path, NameList& names) { return loadInto(path, &names); }
+
+bool Library::load(const std::string& path) { return loadInto(path, nullptr); }
+
+bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
+    return loadImageInto(image, &names);
+}
+
+bool Library::loadImage(std::span<const std::uint8_t> image) {
+    return loadImageInto(image, nullptr);
+}
+
+bool Library::loadInto(const std::string& path, NameList* names) {
     // Whatever the library held goes, also when the file cannot be read, so that the library and
     // the name list always describe the same components.
     components_.clear();
-    names.clear();
+    if (names) names->clear();
     // The file's bytes are only needed while its components are built, so every load on a
     // thread reads into the same buffer: no allocation, and no clearing of half a megabyte.
     thread_local std::vector<std::uint8_t> buffer;
     const auto image = readFilePrefixInto(path, kMaxUsefulFileSize, buffer);
-    return image && loadImage(*image, names);
+    return image && loadImageInto(*image, names);
 }
 
-bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
+bool Library::loadImageInto(std::span<const std::uint8_t> image, NameList* names) {
     components_.clear();
-    names.clear();
+    if (names) names->clear();
     if (!hasLibrarySignature(image)) return false;
     const ByteReader file(image);
     // Each component goes to the head of the list: they are gathered in slot order and the list
@@ -32,17 +44,16 @@ bool Library::loadImage(std::span<const std::uint8_t> image, NameList& names) {
         if (entry.isEmpty()) return;
         auto component = std::make_unique<Component>(entry);
         component->readPrimitives(file);
-        names.append(component->displayName());
+        if (names) names->append(component->displayName());
         components_.push_back(std::move(component));
     });
     std::reverse(components_.begin(), components_.end());
     return true;
 }
 
-void Library::insertAtHead(std::unique_ptr<Component> component, NameList& names) {
-    const std::string name = component->displayName();
+void Library::insertAtHead(std::unique_ptr<Component> component, NameList* names) {
+    if (names) names->append(component->displayName());
     components_.insert(components_.begin(), std::move(component));
-    names.append(name);
 }
 
 Component* Library::findByName(std::string_view text) const {
@@ -53,6 +64,12 @@ Component* Library::findByName(std::string_view text) const {
 }
 
 Component& Library::addCopy(const Component& source, NameList& names) {
+    return addCopyTo(source, &names);
+}
+
+Component& Library::addCopy(const Component& source) { return addCopyTo(source, nullptr); }
+
+Component& Library::addCopyTo(const Component& source, NameList* names) {
     auto copy = source.clone();
     Component& added = *copy;
     insertAtHead(std::move(copy), names);

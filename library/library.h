@@ -26,9 +26,12 @@ public:
     /// signature leaves both empty; damaged parts are dropped by the format's rules. Says whether
     /// the file was a library (callers that need not know may ignore it).
     bool load(const std::string& path, NameList& names);
+    /// `load` for a caller that keeps no list of names of its own.
+    bool load(const std::string& path);
 
     /// `load` on a file image already in memory.
     bool loadImage(std::span<const std::uint8_t> image, NameList& names);
+    bool loadImage(std::span<const std::uint8_t> image);
 
     /// The first component from the head whose name is exactly `text`, byte for byte; none for
     /// an empty text or one longer than 13 bytes.
@@ -36,6 +39,8 @@ public:
 
     /// Puts a copy of `source` (usually another library's) at the head and appends its name.
     Component& addCopy(const Component& source, NameList& names);
+    /// `addCopy` for a caller that keeps no list of names of its own.
+    Component& addCopy(const Component& source);
 
     /// Destroys `component` when it belongs to this library and says whether it did.
     bool remove(const Component* component);
@@ -60,7 +65,11 @@ public:
     SaveResult save(const std::string& path) const;
 
 private:
-    void insertAtHead(std::unique_ptr<Component> component, NameList& names);
+    // `names` is null where the caller keeps no list.
+    bool loadInto(const std::string& path, NameList* names);
+    bool loadImageInto(std::span<const std::uint8_t> image, NameList* names);
+    Component& addCopyTo(const Component& source, NameList* names);
+    void insertAtHead(std::unique_ptr<Component> component, NameList* names);
 
     std::vector<std::unique_ptr<Component>> components_;
 };

@@ -12,6 +12,12 @@ LibrarySession::LibrarySession(WritePolicy policy) : policy_(policy) {}
 LibrarySession::~LibrarySession() = default;
 
 bool LibrarySession::open(const std::string& path, NameList& names) {
+    return openWith(path, &names);
+}
+
+bool LibrarySession::open(const std::string& path) { return openWith(path, nullptr); }
+
+bool LibrarySession::openWith(const std::string& path, NameList* names) {
     path_ = path;
     // The old library goes before the new one is read, so that two never coexist.
     library_.reset();
@@ -19,7 +25,7 @@ bool LibrarySession::open(const std::string& path, NameList& names) {
     // change rather than going unnoticed.
     const std::optional<FileStamp> stamp = stampFile(path_);
     library_ = std::make_unique<Library>();
-    readAsLibrary_ = library_->load(path_, names);
+    readAsLibrary_ = names ? library_->load(path_, *names) : library_->load(path_);
     modified_ = false;
     // A file that did not read as a library may be anybody's, so it is not claimed.
     claimed_ = readAsLibrary_;
@@ -56,13 +62,27 @@ bool LibrarySession::remove(const Component* component) {
     return true;
 }
 
+std::size_t LibrarySession::componentCount() const { return library_ ? library_->size() : 0; }
+
 bool LibrarySession::full() const { return library_ && !hasRoomForCopy(library_->size()); }
 
 CopyVerdict LibrarySession::copyIn(const Component& component, NameList& names) {
+    return copyInWith(component, &names);
+}
+
+CopyVerdict LibrarySession::copyIn(const Component& component) {
+    return copyInWith(component, nullptr);
+}
+
+CopyVerdict LibrarySession::copyInWith(const Component& component, NameList* names) {
     if (!library_) startEmpty();
     const CopyVerdict verdict = checkCopy(*library_, component);
     if (verdict != CopyVerdict::allowed) return verdict;
-    library_->addCopy(component, names);
+    if (names) {
+        library_->addCopy(component, *names);
+    } else {
+        library_->addCopy(component);
+    }
     modified_ = true;
     return verdict;
 }

@@ -74,6 +74,8 @@ public:
     /// empty library. The session is unchanged afterwards; the result says whether the file was
     /// read as a library.
     bool open(const std::string& path, NameList& names);
+    /// `open` for a caller that keeps no list of names of its own.
+    bool open(const std::string& path);
 
     /// Replaces the library by an empty one that counts as unchanged and was not read from any
     /// file; the path stays.
@@ -94,6 +96,9 @@ public:
     /// whether it did.
     bool remove(const Component* component);
 
+    /// How many components the library holds; 0 without a library.
+    std::size_t componentCount() const;
+
     /// Whether the library holds as many components as a library file has room for, so that the
     /// copy rule refuses any copy into it.
     bool full() const;
@@ -102,6 +107,8 @@ public:
     /// allows it; only then is the library marked changed. A session without a library starts
     /// an empty one.
     CopyVerdict copyIn(const Component& component, NameList& names);
+    /// `copyIn` for a caller that keeps no list of names of its own.
+    CopyVerdict copyIn(const Component& component);
 
     /// Whether the write policy forbids writing the library to its path: there is no library or
     /// no path, or the policy allows only a file read as a library and this one was not.
@@ -169,6 +176,9 @@ public:
     std::string fileName() const;
 
 private:
+    // `names` is null where the caller keeps no list.
+    bool openWith(const std::string& path, NameList* names);
+    CopyVerdict copyInWith(const Component& component, NameList* names);
     std::optional<SessionSave> refusalBeforeWriting();
     /// Every reason the session may not save now, with the lock held: no library, no path, a
     /// file the policy protects, or a question the user has not agreed to.

@@ -114,8 +114,7 @@ LibrarySet::Placement LibrarySet::place(const Component& component) {
     }
     while (true) {
         Member& member = members_[current_];
-        PlainNameList names;
-        if (member.session->copyIn(component, names) == CopyVerdict::allowed) {
+        if (member.session->copyIn(component) == CopyVerdict::allowed) {
             ++member.added;
             placement.path = member.path;
             return placement;

@@ -2,7 +2,6 @@
 
 #include "library_file_scan.h"
 #include "library_recovery.h"
-#include "name_list.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -37,8 +36,7 @@ WritableLibrary openLockedForWriting(const std::string& path, bool createWhenMis
     auto session =
         std::make_unique<LibrarySession>(LibrarySession::WritePolicy::onlyOverLibraryFile);
     session->holdLock(std::move(lock));
-    PlainNameList names;
-    if (!session->open(path, names)) {
+    if (!session->open(path)) {
         LibraryFileProblem problem = findLibraryFileProblem(path);
         // A file that passed the look at its header and still did not load went away or
         // changed in between, or could not be read whole.

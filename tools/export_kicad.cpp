@@ -3,7 +3,6 @@
 // line is `cobble`.
 #include "library.h"
 #include "library_export.h"
-#include "name_list.h"
 
 #include <filesystem>
 #include <iostream>
@@ -17,8 +16,7 @@ int main(int argc, char** argv) {
     int status = 0;
     for (int i = 1; i < argc - 1; ++i) {
         Library library;
-        PlainNameList names;
-        library.load(argv[i], names);
+        library.load(argv[i]);
         const auto result = exportLibraryToKicad(
             library, std::filesystem::path(argv[i]).stem().string(), outDir, KicadExportOptions{});
         std::cout << result.summary();

@@ -346,12 +346,11 @@ Drawing screwTerminal(int poles) {
 
 void write(const std::filesystem::path& path, const std::vector<Part>& parts) {
     Library library;
-    PlainNameList names;
     // Each copy goes to the head of the list, so adding in reverse leaves the parts in order.
     for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
         Footprint footprint(part->name, part->bottom);
         part->draw(footprint);
-        library.addCopy(footprint.component(), names);
+        library.addCopy(footprint.component());
     }
     if (const SaveResult result = library.save(path.string()); !result) {
         std::fprintf(stderr, "make_samples: %s\n", result.reason.c_str());

@@ -6,7 +6,6 @@
 #include "component_file_names.h"
 #include "component_render.h"
 #include "library.h"
-#include "name_list.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,8 +54,7 @@ int main(int argc, char* argv[]) {
     }
 
     Library library;
-    PlainNameList names;
-    library.load(argv[1], names);
+    library.load(argv[1]);
     if (library.size() == 0) {
         std::fprintf(stderr, "render_components: %s holds no components\n", argv[1]);
         return 1;

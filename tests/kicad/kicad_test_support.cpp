@@ -137,7 +137,6 @@ std::unique_ptr<Library> awkwardLibrary() {
     }
 
     auto library = std::make_unique<Library>();
-    PlainNameList names;
-    library->loadImage(file.bytes(), names);
+    library->loadImage(file.bytes());
     return library;
 }

@@ -89,12 +89,11 @@ std::vector<std::filesystem::path> libraryFilesAtHand() {
 
 void writeLibrary(const std::filesystem::path& path, const std::vector<std::string>& names) {
     Library library;
-    PlainNameList ignored;
     for (const std::string& name : names) {
         Component component(makeEntry(name));
         component.addPrimitive(makeTrack(1, 0, 0, 400, 200, 10));
         component.addPrimitive(makePad(kMultiLayer, 0, 0, 60, 60, 1));
-        library.addCopy(component, ignored);
+        library.addCopy(component);
     }
     const SaveResult result = library.save(path.string());
     ASSERT_TRUE(result.saved) << result.reason;
