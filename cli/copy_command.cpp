@@ -15,11 +15,8 @@ std::string quoted(const std::string& name) { return "\"" + nameForText(name) + 
 }  // namespace
 
 ExitStatus runCopy(const CopyOptions& options, const Console& console) {
-    LibraryRead source = readLibraryFile(options.source);
-    if (!source.loaded) {
-        console.error(options.source, source.failure.reason);
-        return source.failure.status;
-    }
+    LibraryRead source = readLibraryOrReport(options.source, console);
+    if (!source.loaded) return source.failure.status;
     // The component the window would copy for each name: the first found by name. Every NAME is
     // looked up before anything is written, and any that finds nothing stops the copy.
     std::vector<const Component*> chosen;

@@ -37,11 +37,8 @@ std::optional<Side> readSide(const std::string& path, const Console& console) {
     }
     Side side;
     if (hasLibrarySignature(file.bytes)) {
-        LibraryRead read = readLibraryFile(path);
-        if (!read.loaded) {
-            console.error(path, read.failure.reason);
-            return std::nullopt;
-        }
+        LibraryRead read = readLibraryOrReport(path, console);
+        if (!read.loaded) return std::nullopt;
         side.library = std::move(read.loaded);
         side.view = sideInFileOrder(side.library->library);
         side.count = side.library->library.size();

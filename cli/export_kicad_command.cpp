@@ -98,9 +98,8 @@ ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& cons
     std::vector<std::string> paths;
     std::set<std::pair<dev_t, ino_t>> seen;
     for (const std::string& path : options.libraries) {
-        const LibraryRead read = readLibraryFile(path);
+        const LibraryRead read = readLibraryOrReport(path, console);
         if (!read.loaded) {
-            console.error(path, read.failure.reason);
             status = worse(status, read.failure.status);
             continue;
         }
@@ -149,9 +148,8 @@ ExitStatus runExportKicad(const ExportKicadOptions& options, const Console& cons
     Json libraries = Json::array();
     Progress progress(console, paths.size(), "libraries");
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        const LibraryRead read = readLibraryFile(paths[i]);
+        const LibraryRead read = readLibraryOrReport(paths[i], console);
         if (!read.loaded) {
-            console.error(paths[i], read.failure.reason);
             status = read.failure.status;
             break;
         }

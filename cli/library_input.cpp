@@ -132,6 +132,12 @@ LibraryRead readLibraryFile(const std::string& path) {
     return result;
 }
 
+LibraryRead readLibraryOrReport(const std::string& path, const Console& console) {
+    LibraryRead read = readLibraryFile(path);
+    if (!read.loaded) console.error(path, read.failure.reason);
+    return read;
+}
+
 void warnIfDamaged(const LoadedLibrary& loaded, const Console& console) {
     const LibraryTextNotes repairs = loaderRepairs(loaded.library, loaded.image);
     if (repairs.file.empty() && repairs.components.empty()) return;

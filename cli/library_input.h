@@ -43,6 +43,10 @@ inline constexpr const char* kStandardInput = "-";
 /// one without the signature each give their own reason.
 LibraryRead readLibraryFile(const std::string& path);
 
+/// `readLibraryFile` for a command: when there is no library, says why on the error stream
+/// (`cobble: FILE: REASON`), and `failure.status` is the status the command ends with.
+LibraryRead readLibraryOrReport(const std::string& path, const Console& console);
+
 /// When the loader had to repair `loaded` (records dropped, counts lowered, a directory cut
 /// short), says so once on the error stream and points to `cobble check`; a command that shows or
 /// converts a library goes on all the same, with its status unchanged.

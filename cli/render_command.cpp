@@ -45,11 +45,8 @@ std::string prepareFolder(const std::string& directory) {
 }  // namespace
 
 ExitStatus runRender(const RenderOptions& options, const Console& console) {
-    LibraryRead read = readLibraryFile(options.library);
-    if (!read.loaded) {
-        console.error(options.library, read.failure.reason);
-        return read.failure.status;
-    }
+    LibraryRead read = readLibraryOrReport(options.library, console);
+    if (!read.loaded) return read.failure.status;
     const LoadedLibrary& loaded = *read.loaded;
     warnIfDamaged(loaded, console);
     // A NAME that finds nothing and nothing is drawn; what the others found is named, so that

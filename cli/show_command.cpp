@@ -91,11 +91,8 @@ Json componentJson(const LoadedLibrary& loaded, const Component& component) {
 }  // namespace
 
 ExitStatus runShow(const ShowOptions& options, const Console& console) {
-    LibraryRead read = readLibraryFile(options.library);
-    if (!read.loaded) {
-        console.error(options.library, read.failure.reason);
-        return read.failure.status;
-    }
+    LibraryRead read = readLibraryOrReport(options.library, console);
+    if (!read.loaded) return read.failure.status;
     const LoadedLibrary& loaded = *read.loaded;
     warnIfDamaged(loaded, console);
 

@@ -42,11 +42,8 @@ std::vector<const Component*> componentsToDraw(const LoadedLibrary& loaded,
 }  // namespace
 
 ExitStatus runThumbnail(const ThumbnailOptions& options, const Console& console) {
-    const LibraryRead read = readLibraryFile(options.library);
-    if (!read.loaded) {
-        console.error(options.library, read.failure.reason);
-        return read.failure.status;
-    }
+    const LibraryRead read = readLibraryOrReport(options.library, console);
+    if (!read.loaded) return read.failure.status;
     const std::vector<const Component*> drawn = componentsToDraw(*read.loaded, options, console);
     if (drawn.empty()) return ExitStatus::Failure;
 
