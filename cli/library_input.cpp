@@ -31,13 +31,11 @@ const std::optional<std::vector<std::uint8_t>>& standardInputBytes() {
         std::vector<std::uint8_t> read;
         std::uint8_t buffer[65536];
         for (;;) {
-            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return std::nullopt;
-            if (n == 0) return read;
+            const std::optional<std::size_t> n = readFully(STDIN_FILENO, buffer, sizeof buffer);
+            if (!n) return std::nullopt;
             const std::size_t room = keep - std::min(read.size(), keep);
-            read.insert(read.end(), buffer, buffer + std::min(static_cast<std::size_t>(n), room));
-            if (read.size() >= keep) return read;
+            read.insert(read.end(), buffer, buffer + std::min(*n, room));
+            if (*n < sizeof buffer || read.size() >= keep) return read;
         }
     }();
     return bytes;

@@ -18,23 +18,17 @@ int openRegularFile(const std::string& path, struct stat& info) {
     return fd;
 }
 
-namespace {
-
-/// Reads the first `size` bytes of the open file `fd` into `data` and says how many there were
-/// (fewer when the file shrank since it was measured), or none when a read fails.
-std::optional<std::size_t> readInto(int fd, std::uint8_t* data, std::size_t size) {
+std::optional<std::size_t> readFully(int fd, std::uint8_t* data, std::size_t size) {
     std::size_t filled = 0;
     while (filled < size) {
         const ssize_t n = ::read(fd, data + filled, size - filled);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return std::nullopt;
-        if (n == 0) break;  // the file shrank since fstat
+        if (n == 0) break;
         filled += static_cast<std::size_t>(n);
     }
     return filled;
 }
-
-}  // namespace
 
 std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path,
                                                         std::size_t limit) {
@@ -53,7 +47,7 @@ std::optional<std::span<const std::uint8_t>> readFilePrefixInto(const std::strin
     if (fd < 0) return std::nullopt;
     const std::size_t size = std::min(static_cast<std::size_t>(info.st_size), limit);
     if (buffer.size() < size) buffer.resize(size);
-    const auto filled = readInto(fd, buffer.data(), size);
+    const auto filled = readFully(fd, buffer.data(), size);
     ::close(fd);
     if (!filled) return std::nullopt;
     return std::span<const std::uint8_t>(buffer.data(), *filled);

@@ -40,6 +40,11 @@ struct SaveResult : Failure {
 /// descriptor, which the caller closes, or -1.
 int openRegularFile(const std::string& path, struct stat& info);
 
+/// Reads from `fd` into `data` until `size` bytes are there or the input ends, reading again when
+/// a signal interrupts; how many bytes it read (fewer only at the end of the input), or none when
+/// a read fails.
+std::optional<std::size_t> readFully(int fd, std::uint8_t* data, std::size_t size);
+
 /// Reads at most `limit` bytes from the start of the regular file at `path`. None when it is not
 /// a regular file or cannot be opened or read.
 std::optional<std::vector<std::uint8_t>> readFilePrefix(const std::string& path, std::size_t limit);

@@ -36,15 +36,14 @@ std::optional<FileStamp> stampFile(const std::string& path) {
     std::int64_t length = 0;
     std::array<std::uint8_t, 65536> buffer{};
     for (;;) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
+        const std::optional<std::size_t> n = readFully(fd, buffer.data(), buffer.size());
+        if (!n) {
             ::close(fd);
             return std::nullopt;
         }
-        if (n == 0) break;
-        crc = crcUpdate(crc, buffer.data(), static_cast<std::size_t>(n));
-        length += n;
+        crc = crcUpdate(crc, buffer.data(), *n);
+        length += static_cast<std::int64_t>(*n);
+        if (*n < buffer.size()) break;
     }
     ::close(fd);
 

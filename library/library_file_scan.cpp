@@ -19,13 +19,7 @@ namespace {
 /// Reads up to a header's worth of bytes from `fd` into `header`, closes it and returns how many
 /// it read.
 std::size_t readHeader(int fd, std::array<std::uint8_t, kHeaderSize>& header) {
-    std::size_t filled = 0;
-    while (filled < header.size()) {
-        const ssize_t n = ::read(fd, header.data() + filled, header.size() - filled);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        filled += static_cast<std::size_t>(n);
-    }
+    const std::size_t filled = readFully(fd, header.data(), header.size()).value_or(0);
     ::close(fd);
     return filled;
 }
