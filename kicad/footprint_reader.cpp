@@ -19,22 +19,7 @@ struct ReadError {
 };
 
 [[noreturn]] void failAt(const SexprNode& node, const std::string& what) {
-    throw ReadError{"line " + std::to_string(node.line) + ", column " +
-                    std::to_string(node.column) + ": " + what};
-}
-
-std::string describe(const SexprNode& node) {
-    switch (node.kind) {
-        case SexprNode::Kind::List:
-            return node.head().empty() ? std::string("a list") : "(" + std::string(node.head());
-        case SexprNode::Kind::Symbol:
-            return "the word " + std::string(node.text);
-        case SexprNode::Kind::Number:
-            return "the number " + std::string(node.text);
-        case SexprNode::Kind::String:
-            return "the text \"" + std::string(node.text) + "\"";
-    }
-    return {};
+    throw ReadError{atSexprPlace(node.line, node.column, what)};
 }
 
 double numberAt(const SexprNode& list, std::size_t index, const std::string& what) {
@@ -44,7 +29,7 @@ double numberAt(const SexprNode& list, std::size_t index, const std::string& wha
     const SexprNode& item = list.items[index];
     if (!item.isNumber()) {
         failAt(item, "(" + std::string(list.head()) + ") needs a number for " + what + ", not " +
-                         describe(item));
+                         describeSexprNode(item, true));
     }
     if (std::fabs(item.number) > kLargestValue) {
         failAt(item, "the number " + std::string(item.text) + " is too large for " + what);
@@ -101,7 +86,8 @@ bool flag(const SexprNode& parent, std::string_view name) {
     }
     const SexprNode& value = node->items[1];
     if (value.kind != SexprNode::Kind::Symbol || (value.text != "yes" && value.text != "no")) {
-        failAt(value, "(" + std::string(name) + ") needs yes or no, not " + describe(value));
+        failAt(value, "(" + std::string(name) + ") needs yes or no, not " +
+                          describeSexprNode(value, true));
     }
     return value.text == "yes";
 }
@@ -177,7 +163,8 @@ KicadGraphic readGraphic(const SexprNode& node, std::string_view kind, bool inPa
         for (std::size_t i = 1; i < pts.items.size(); ++i) {
             const SexprNode& xy = pts.items[i];
             if (xy.head() != "xy") {
-                failAt(xy, "(pts) holds " + describe(xy) + " where (xy x y) belongs");
+                failAt(xy,
+                       "(pts) holds " + describeSexprNode(xy, true) + " where (xy x y) belongs");
             }
             g.points.push_back(pointOf(xy));
         }
@@ -203,7 +190,7 @@ KicadPadType padType(const SexprNode& word) {
             return KicadPadType::NonPlatedHole;
         }
     }
-    failAt(word, "an unknown pad type: " + describe(word));
+    failAt(word, "an unknown pad type: " + describeSexprNode(word, true));
 }
 
 KicadPadShape padShape(const SexprNode& word) {
@@ -227,7 +214,7 @@ KicadPadShape padShape(const SexprNode& word) {
             return KicadPadShape::Custom;
         }
     }
-    failAt(word, "an unknown pad shape: " + describe(word));
+    failAt(word, "an unknown pad shape: " + describeSexprNode(word, true));
 }
 
 KicadPad readPad(const SexprNode& node) {
@@ -336,7 +323,7 @@ KicadFootprint readModel(const SexprNode& root) {
     KicadFootprint fp;
     const std::string_view head = root.head();
     if (head != "footprint" && head != "module") {
-        failAt(root, "this is not a footprint: it starts with " + describe(root));
+        failAt(root, "this is not a footprint: it starts with " + describeSexprNode(root, true));
     }
     fp.legacy = head == "module";
     fp.name = atomAt(root, 1, "a footprint name");

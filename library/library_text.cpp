@@ -379,22 +379,7 @@ struct TextError {
 };
 
 [[noreturn]] void failAt(const SexprNode& node, const std::string& what) {
-    throw TextError{"line " + std::to_string(node.line) + ", column " +
-                    std::to_string(node.column) + ": " + what};
-}
-
-std::string describe(const SexprNode& node) {
-    switch (node.kind) {
-        case SexprNode::Kind::List:
-            return node.head().empty() ? std::string("a list") : "(" + std::string(node.head());
-        case SexprNode::Kind::Symbol:
-            return "the word " + std::string(node.text);
-        case SexprNode::Kind::Number:
-            return "the number " + std::string(node.text);
-        case SexprNode::Kind::String:
-            return "a text";
-    }
-    return {};
+    throw TextError{atSexprPlace(node.line, node.column, what)};
 }
 
 std::string elementName(const SexprNode& list) { return "(" + std::string(list.head()) + ")"; }
@@ -419,7 +404,8 @@ bool isWholeNumberText(std::string_view text) {
 std::int32_t wholeNumber(const SexprNode& value, std::string_view field, std::int32_t low,
                          std::int32_t high) {
     if (!value.isNumber() || !isWholeNumberText(value.text)) {
-        failAt(value, "(" + std::string(field) + ") needs a whole number, not " + describe(value));
+        failAt(value, "(" + std::string(field) + ") needs a whole number, not " +
+                          describeSexprNode(value, false));
     }
     std::int64_t number = 0;
     const auto [end, error] = std::from_chars(
@@ -441,7 +427,7 @@ void readField(const SexprNode& field, const FieldLayout& layout, std::span<std:
         const auto code = codeOf(layout.coding, value.text);
         if (!code) {
             failAt(value, elementName(field) + " needs one of " + wordsOf(layout.coding) +
-                              " or a number 0 to 255, not " + describe(value));
+                              " or a number 0 to 255, not " + describeSexprNode(value, false));
         }
         bytes[layout.offset] = *code;
         return;
@@ -452,7 +438,8 @@ void readField(const SexprNode& field, const FieldLayout& layout, std::span<std:
 std::string textOf(const SexprNode& field) {
     const SexprNode& value = onlyValue(field);
     if (value.kind != SexprNode::Kind::String) {
-        failAt(value, elementName(field) + " needs a quoted text, not " + describe(value));
+        failAt(value,
+               elementName(field) + " needs a quoted text, not " + describeSexprNode(value, false));
     }
     return std::string(value.text);
 }
@@ -479,7 +466,8 @@ CarriedRun readCarried(const SexprNode& field) {
         &field, static_cast<std::size_t>(wholeNumber(field.items[1], "carried", 0, 31)), {}};
     const SexprNode& hex = field.items[2];
     if (hex.kind != SexprNode::Kind::String) {
-        failAt(hex, "(carried) needs a quoted run of hexadecimal digits, not " + describe(hex));
+        failAt(hex, "(carried) needs a quoted run of hexadecimal digits, not " +
+                        describeSexprNode(hex, false));
     }
     if (hex.text.empty() || hex.text.size() % 2 != 0) {
         failAt(hex, "(carried) needs two hexadecimal digits for each byte");
@@ -563,7 +551,8 @@ Primitive readPrimitive(const SexprNode& node, PrimitiveType kind) {
         const SexprNode& field = node.items[i];
         const std::string_view name = field.head();
         if (name.empty())
-            failAt(field, owner() + " holds " + describe(field) + " where a field belongs");
+            failAt(field, owner() + " holds " + describeSexprNode(field, false) +
+                              " where a field belongs");
         if (name == "carried") {
             runs.push_back(readCarried(field));
             continue;
@@ -636,7 +625,7 @@ TextComponent readComponent(const SexprNode& node) {
         const auto kind = std::find_if(kKinds.begin(), kKinds.end(),
                                        [&](PrimitiveType k) { return kindWord(k) == word; });
         if (word.empty() || kind == kKinds.end()) {
-            failAt(item, "(component) holds " + describe(item) +
+            failAt(item, "(component) holds " + describeSexprNode(item, false) +
                              " where a primitive (arc, fill, pad, track, string, via) belongs");
         }
         Primitive primitive = readPrimitive(item, *kind);
@@ -658,8 +647,8 @@ TextComponent readComponent(const SexprNode& node) {
 
 std::vector<TextComponent> readRoot(const SexprNode& root) {
     if (root.head() != kHeadWord) {
-        const std::string start =
-            root.items.empty() ? std::string("an empty list") : describe(root.items.front());
+        const std::string start = root.items.empty() ? std::string("an empty list")
+                                                     : describeSexprNode(root.items.front(), false);
         failAt(root, "this is not a library text: it starts with " + start + ", not " +
                          std::string(kHeadWord));
     }
@@ -678,8 +667,8 @@ std::vector<TextComponent> readRoot(const SexprNode& root) {
     for (std::size_t i = 2; i < root.items.size(); ++i) {
         const SexprNode& item = root.items[i];
         if (item.head() != "component") {
-            failAt(item, "(" + std::string(kHeadWord) + ") holds " + describe(item) +
-                             " where a (component) belongs");
+            failAt(item, "(" + std::string(kHeadWord) + ") holds " +
+                             describeSexprNode(item, false) + " where a (component) belongs");
         }
         components.push_back(readComponent(item));
     }

@@ -35,7 +35,25 @@ std::string SexprResult::message() const {
     if (root != nullptr) {
         return {};
     }
-    return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + error;
+    return atSexprPlace(line, column, error);
+}
+
+std::string atSexprPlace(int line, int column, const std::string& what) {
+    return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what;
+}
+
+std::string describeSexprNode(const SexprNode& node, bool showTexts) {
+    switch (node.kind) {
+        case SexprNode::Kind::List:
+            return node.head().empty() ? std::string("a list") : "(" + std::string(node.head());
+        case SexprNode::Kind::Symbol:
+            return "the word " + std::string(node.text);
+        case SexprNode::Kind::Number:
+            return "the number " + std::string(node.text);
+        case SexprNode::Kind::String:
+            return showTexts ? "the text \"" + std::string(node.text) + "\"" : "a text";
+    }
+    return {};
 }
 
 namespace {

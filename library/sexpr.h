@@ -78,6 +78,14 @@ struct SexprResult {
     std::string message() const;
 };
 
+/// "line L, column C: what": how every message about a place in a parsed text begins.
+std::string atSexprPlace(int line, int column, const std::string& what);
+
+/// How a message names `node`: "(pad" for a list, "the word smd", "the number 1.5", and a quoted
+/// text as "the text \"...\"", or as "a text" when `showTexts` is false because its bytes need
+/// not be printable.
+std::string describeSexprNode(const SexprNode& node, bool showTexts);
+
 /// Reads exactly one parenthesised list from `input` (surrounding blanks allowed), whose bytes
 /// the result's nodes view. Quoted strings take the escapes \" \\ \n \r \t \a \b \f \v, \xHH
 /// and up to three octal digits; any other escape is an error. Nesting is handled without
