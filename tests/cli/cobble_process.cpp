@@ -52,6 +52,18 @@ CobbleRun runCobble(const std::vector<std::string>& arguments,
     return runCobbleWithInput(arguments, "/dev/null", workingDirectory);
 }
 
+pid_t startCobbleQuietly(const std::vector<std::string>& arguments) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int quiet = ::open("/dev/null", O_RDWR);
+        ::dup2(quiet, STDIN_FILENO);
+        ::dup2(quiet, STDOUT_FILENO);
+        ::dup2(quiet, STDERR_FILENO);
+        execCobble(arguments, {});
+    }
+    return child;
+}
+
 CobbleRun runCobbleWithInput(const std::vector<std::string>& arguments,
                              const std::filesystem::path& input,
                              const std::filesystem::path& workingDirectory) {

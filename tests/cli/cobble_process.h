@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 /// What one run of the real `cobble` program did.
@@ -16,6 +17,10 @@ struct CobbleRun {
 /// given, with standard input empty and standard output and error captured.
 CobbleRun runCobble(const std::vector<std::string>& arguments,
                     const std::filesystem::path& workingDirectory = {});
+
+/// Starts the `cobble` program with `arguments` and every standard stream on /dev/null, without
+/// waiting for it, so that a test can stop it midway: the child's process id.
+pid_t startCobbleQuietly(const std::vector<std::string>& arguments);
 
 /// The same with standard input read from the file `input`.
 CobbleRun runCobbleWithInput(const std::vector<std::string>& arguments,

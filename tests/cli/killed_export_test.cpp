@@ -40,25 +40,6 @@ Tree filesUnder(const fs::path& root, std::vector<fs::path>* temporaries = nullp
     return files;
 }
 
-pid_t startCobble(const std::vector<std::string>& arguments) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int quiet = ::open("/dev/null", O_RDWR);
-        ::dup2(quiet, STDIN_FILENO);
-        ::dup2(quiet, STDOUT_FILENO);
-        ::dup2(quiet, STDERR_FILENO);
-        std::vector<char*> argv;
-        std::string program = COBBLE_PATH;
-        argv.push_back(program.data());
-        std::vector<std::string> copies = arguments;
-        for (std::string& argument : copies) argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        ::execv(COBBLE_PATH, argv.data());
-        ::_exit(127);
-    }
-    return child;
-}
-
 }  // namespace
 
 // Whenever the export dies, each footprint file holds its old bytes or its new ones, never a
@@ -99,8 +80,8 @@ TEST(KilledExport, EveryTargetIsOldOrNewAndTheNextRunCleansUp) {
     constexpr int kKills = 10;
     std::size_t mixed = 0;
     for (int kill = 0; kill < kKills; ++kill) {
-        const pid_t child =
-            startCobble(exportInto(out, kill % 2 == 0 ? oldOptions : std::vector<std::string>{}));
+        const pid_t child = startCobbleQuietly(
+            exportInto(out, kill % 2 == 0 ? oldOptions : std::vector<std::string>{}));
         ASSERT_GT(child, 0);
         std::this_thread::sleep_for(whole * (kill + 1) / (kKills - 1));
         ::kill(child, SIGKILL);
