@@ -122,28 +122,6 @@ TEST(QtUserDialogs, BothDialogsSayWhatTheyAreForAndShowTheirColumnsWhole) {
         });
 }
 
-// A question whose Yes writes over a file is answered No by Enter as well as by Escape.
-TEST(QtUserDialogs, EnterAndEscapeBothAnswerNoToAQuestionThatDefaultsToNo) {
-    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
-        QString defaultText;
-        auto* timer = new QTimer;
-        timer->setInterval(20);
-        QObject::connect(timer, &QTimer::timeout, [timer, key, &defaultText] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            timer->stop();
-            timer->deleteLater();
-            if (box->defaultButton()) defaultText = box->defaultButton()->text();
-            QTest::keyClick(box, key);
-        });
-        timer->start();
-        QtUserDialogs dialogs;
-        EXPECT_FALSE(dialogs.askYesNoDefaultNo(nullptr, QStringLiteral("X already exists.")))
-            << key;
-        EXPECT_EQ(defaultText.remove(QLatin1Char('&')), "No");
-    }
-}
-
 namespace {
 
 /// Answers the next message box with `answer`, noting the text of its default button.
@@ -162,6 +140,18 @@ void answerNextBox(const std::function<void(QMessageBox&)>& answer, QString& def
 }
 
 }  // namespace
+
+// A question whose Yes writes over a file is answered No by Enter as well as by Escape.
+TEST(QtUserDialogs, EnterAndEscapeBothAnswerNoToAQuestionThatDefaultsToNo) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        QString defaultText;
+        answerNextBox([key](QMessageBox& box) { QTest::keyClick(&box, key); }, defaultText);
+        QtUserDialogs dialogs;
+        EXPECT_FALSE(dialogs.askYesNoDefaultNo(nullptr, QStringLiteral("X already exists.")))
+            << key;
+        EXPECT_EQ(defaultText, "No");
+    }
+}
 
 // Neither replacing the library nor deleting the backup may be what Enter or Escape does; each
 // button gives its own answer.
